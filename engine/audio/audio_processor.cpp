@@ -1,0 +1,72 @@
+#include "audio/audio_processor.h"
+
+#include <gst/base/gstbasetransform.h>
+
+#include <mutex>
+
+#include "frame/log.h"
+
+#define GST_CAT_DEFAULT nerla_audio_debug
+
+// Interleaved integer PCM of 1 to 4 bytes, or 32-bit float.
+#define NERLA_PROCESSOR_CAPS                                                       \
+    "audio/x-raw, format = (string) { U8, S16LE, S24LE, S32LE, F32LE }, "          \
+    "layout = (string) interleaved, rate = (int) [ 1, MAX ], channels = (int) [ 1, MAX ]"
+
+G_BEGIN_DECLS
+#define NERLA_TYPE_AUDIO_PROCESSOR (nerla_audio_processor_get_type())
+G_DECLARE_FINAL_TYPE(NerlaAudioProcessor, nerla_audio_processor, NERLA, AUDIO_PROCESSOR,
+                     GstBaseTransform)
+G_END_DECLS
+
+struct _NerlaAudioProcessor {
+    GstBaseTransform parent;
+};
+
+G_DEFINE_TYPE(NerlaAudioProcessor, nerla_audio_processor, GST_TYPE_BASE_TRANSFORM)
+
+static GstStaticPadTemplate sinkTemplate =
+    GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(NERLA_PROCESSOR_CAPS));
+static GstStaticPadTemplate srcTemplate =
+    GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS(NERLA_PROCESSOR_CAPS));
+
+static GstFlowReturn nerla_audio_processor_transform_ip(GstBaseTransform*, GstBuffer*) {
+    return GST_FLOW_OK;
+}
+
+static void nerla_audio_processor_class_init(NerlaAudioProcessorClass* klass) {
+    GstElementClass* elementClass = GST_ELEMENT_CLASS(klass);
+    GstBaseTransformClass* transformClass = GST_BASE_TRANSFORM_CLASS(klass);
+    gst_element_class_set_static_metadata(elementClass, "Nerla Audio Processor",
+                                          "Filter/Effect/Audio",
+                                          "Runs a channel's effects and DSP callbacks", "Nerla");
+    gst_element_class_add_static_pad_template(elementClass, &sinkTemplate);
+    gst_element_class_add_static_pad_template(elementClass, &srcTemplate);
+    transformClass->transform_ip = nerla_audio_processor_transform_ip;
+    transformClass->passthrough_on_same_caps = FALSE;
+}
+
+static void nerla_audio_processor_init(NerlaAudioProcessor* self) {
+    gst_base_transform_set_in_place(GST_BASE_TRANSFORM(self), TRUE);
+}
+
+namespace nerla {
+
+bool registerAudioProcessor() {
+    static std::once_flag once;
+    static bool registered = false;
+    std::call_once(once, [] {
+        registered = gst_element_register(nullptr, kAudioProcessorFactory, GST_RANK_NONE,
+                                          NERLA_TYPE_AUDIO_PROCESSOR);
+    });
+    return registered;
+}
+
+GstElement* makeAudioProcessor() {
+    if (!registerAudioProcessor()) {
+        return nullptr;
+    }
+    return gst_element_factory_make(kAudioProcessorFactory, kAudioProcessorName);
+}
+
+}  // namespace nerla

@@ -1,0 +1,31 @@
+// Library start and stop, configuration, version and last-error code.
+#include "frame/export_guard.h"
+#include "frame/library.h"
+#include "nerla.h"
+
+using nerla::guarded;
+using nerla::Library;
+
+extern "C" {
+
+NERLA_API int32_t NERLA_CALL Nerla_Init(NerlaWindow win, int32_t /*reserved*/) {
+    return guarded(0, [&] { return Library::instance().init(win) ? 1 : 0; });
+}
+
+NERLA_API int32_t NERLA_CALL Nerla_Free(void) {
+    return guarded(0, [] { return Library::instance().free() ? 1 : 0; });
+}
+
+NERLA_API int32_t NERLA_CALL Nerla_GetVersion(void) { return NERLA_VERSION; }
+
+NERLA_API int32_t NERLA_CALL Nerla_ErrorGetCode(void) { return nerla::errorCode(); }
+
+NERLA_API intptr_t NERLA_CALL Nerla_SetConfig(uint32_t option, intptr_t value) {
+    return Library::instance().setConfig(option, value);
+}
+
+NERLA_API intptr_t NERLA_CALL Nerla_GetConfig(uint32_t option) {
+    return Library::instance().config(option);
+}
+
+}  // extern "C"

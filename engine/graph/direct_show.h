@@ -1,0 +1,90 @@
+// IDirectShow: one opened medium with its pipeline, audio processor, audio
+// and video renderer objects and its graph notifications.
+#pragma once
+
+#include <gst/gst.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "audio/audio_renderer.h"
+#include "frame/gst_ptr.h"
+#include "graph/graph_builder.h"
+#include "graph/graph_waiter.h"
+#include "graph/pipeline_branch.h"
+#include "graph/render_result.h"
+#include "nerla.h"
+#include "video/renderer/video_renderer.h"
+
+namespace nerla {
+
+class IDirectShow : public StreamRouter {
+public:
+    explicit IDirectShow(uint32_t flags);
+    ~IDirectShow() override;
+    IDirectShow(const IDirectShow&) = delete;
+    IDirectShow& operator=(const IDirectShow&) = delete;
+
+    uint32_t handle() const { return handle_; }
+    void setHandle(uint32_t handle) { handle_ = handle; }
+
+    // Open operations: true on success, else false with the last-error code set.
+    bool OpenFile(const std::string& path);
+    bool OpenURL(const std::string& url);
+    bool AddFile(const std::string& path);
+
+    uint32_t GetFlags() const { return flags_; }
+    GstPipeline* GetGraph() const { return pipeline_.get(); }
+    int32_t GetState() const { return state_.load(); }
+
+    // The window the video goes to; set before opening so that a sink that
+    // asks for a window while prerolling gets this one.
+    void setTargetWindow(NerlaWindow window) { targetWindow_.store(window); }
+    // Shows the video in `window` (creation and Nerla_ChannelSetWindow).
+    int32_t bindVideoWindow(NerlaWindow window, const NerlaRect* rect);
+
+    IAudioRenderer2* audioRenderer() const { return audioRenderer_.get(); }
+    IVideoRenderer2* videoRenderer() const { return videoRenderer_.get(); }
+    GstElement* audioProcessor() const { return processor_.element(); }
+    // The video sink the graph builder inserted itself (borrowed), or null.
+    GstElement* graphVideoSink() const;
+
+protected:
+    // A bus message on the thread that created the channel.
+    virtual void HandleGraphEvent(GstMessage* message);
+
+private:
+    GstPad* claimAudioInput() override;
+    GstPad* claimVideoInput() override;
+    void streamLinked() override;
+
+    bool createGraph();
+    RenderResult render(const std::string& uri, std::chrono::milliseconds timeout);
+    void finishGraph();
+    bool openUri(const std::string& uri, std::chrono::milliseconds timeout);
+    void watchBus();
+
+    static GstBusSyncReply onSyncMessage(GstBus* bus, GstMessage* message, gpointer self);
+    static gboolean onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+
+    const uint32_t flags_;
+    uint32_t handle_ = 0;
+    std::atomic<int32_t> state_{NERLA_STATE_NONE};
+    std::atomic<NerlaWindow> targetWindow_{0};
+
+    GstPtr<GstPipeline> pipeline_;
+    std::unique_ptr<IAudioRenderer2> audioRenderer_;
+    PipelineBranch processor_;
+    std::unique_ptr<IVideoRenderer2> videoRenderer_;
+    std::unique_ptr<GraphBuilder> builder_;
+    GraphWaiter waiter_;
+    bool audioClaimed_ = false;  // guarded by the builder's lock
+    bool videoClaimed_ = false;
+    MainContextPtr context_;
+    SourcePtr busWatch_;
+};
+
+}  // namespace nerla

@@ -1,0 +1,59 @@
+// The engine's graph builder: decodes a medium with uridecodebin3 and links
+// each decoded stream to the channel's audio or video input. Streams the
+// channel does not take are dropped into a fakesink; video with no renderer
+// of the channel goes to the graph's own video sink.
+#pragma once
+
+#include <gst/gst.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "frame/gst_ptr.h"
+
+namespace nerla {
+
+class StreamRouter {
+public:
+    virtual ~StreamRouter() = default;
+    // The pad for the channel's decoded audio or video, ready to receive
+    // data; null when the channel takes no (more) stream of that kind.
+    // Called with the builder's lock held, on streaming threads.
+    virtual GstPad* claimAudioInput() = 0;
+    virtual GstPad* claimVideoInput() = 0;
+    // A decoded stream has been linked (to the channel or dropped).
+    virtual void streamLinked() = 0;
+};
+
+class GraphBuilder {
+public:
+    GraphBuilder(GstPipeline* pipeline, StreamRouter& router);
+    ~GraphBuilder();
+    GraphBuilder(const GraphBuilder&) = delete;
+    GraphBuilder& operator=(const GraphBuilder&) = delete;
+
+    // Adds a decoder for `uri` to the pipeline; it links its streams as
+    // they appear. When `follow` is set it joins the pipeline's state.
+    bool addSource(const std::string& uri, bool follow);
+
+    // The video sink the builder put in itself (borrowed), or null.
+    GstElement* ownVideoSink();
+
+private:
+    static void onPadAdded(GstElement* decoder, GstPad* pad, gpointer self);
+    void link(GstPad* pad);
+    void linkStream(GstPad* pad);
+    GstPad* ownVideoInput();
+    GstPad* dropInput();
+    bool addAndLink(GstPad* pad, GstElement* element, GstPad* target);
+
+    GstPipeline* pipeline_;
+    StreamRouter& router_;
+    std::mutex lock_;
+    std::vector<GstPtr<GstElement>> decoders_;
+    GstPtr<GstElement> ownVideoSink_;
+    unsigned dropCount_ = 0;
+};
+
+}  // namespace nerla

@@ -1,0 +1,8 @@
+target_sources(nerla_objects PRIVATE
+  graph/direct_show.cpp
+  graph/exports_stream.cpp
+  graph/graph_builder.cpp
+  graph/graph_waiter.cpp
+  graph/pipeline_branch.cpp
+  graph/render_result.cpp
+)
