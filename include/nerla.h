@@ -35,7 +35,7 @@ extern "C" {
 
 /* ---- Basic types ------------------------------------------------------ */
 
-typedef uint32_t NerlaHandle; /* channel handle, never 0 for a live channel */
+typedef uint32_t NerlaHandle;  /* channel handle, never 0 for a live channel */
 typedef uintptr_t NerlaWindow; /* X11 window id */
 
 typedef struct NerlaGUID {
@@ -56,7 +56,7 @@ typedef struct NerlaRect {
 typedef struct NerlaBitmap {
     int32_t width;
     int32_t height;
-    int32_t stride; /* bytes per row */
+    int32_t stride;  /* bytes per row */
     uint8_t* pixels; /* BGRA, top row first */
 } NerlaBitmap;
 
@@ -141,7 +141,7 @@ typedef struct NerlaChannelInfo {
 } NerlaChannelInfo;
 
 typedef struct NerlaStreamInfo {
-    int32_t type; /* 0 no media type, 1 video, 2 audio, 3 other */
+    int32_t type;     /* 0 no media type, 1 video, 2 audio, 3 other */
     const void* name; /* char or char16_t, per the encoding asked for */
     int32_t index;
     int32_t enabled;
@@ -373,10 +373,10 @@ NERLA_API int32_t NERLA_CALL Nerla_GetMonitorsCount(void);
 NERLA_API int32_t NERLA_CALL Nerla_GetMonitorRect(int32_t monitor, NerlaRect* rect);
 NERLA_API void* NERLA_CALL Nerla_AllocMem(uint32_t bytes);
 NERLA_API int32_t NERLA_CALL Nerla_FreeMem(void* block);
-NERLA_API int32_t NERLA_CALL Nerla_Int2Float(const void* source, float* destination,
-                                             uint32_t count, int32_t bytesPerSample);
-NERLA_API int32_t NERLA_CALL Nerla_Float2Int(const float* source, void* destination,
-                                             uint32_t count, int32_t bytesPerSample);
+NERLA_API int32_t NERLA_CALL Nerla_Int2Float(const void* source, float* destination, uint32_t count,
+                                             int32_t bytesPerSample);
+NERLA_API int32_t NERLA_CALL Nerla_Float2Int(const float* source, void* destination, uint32_t count,
+                                             int32_t bytesPerSample);
 NERLA_API int32_t NERLA_CALL Nerla_GetGPSLocation(double* longitudeLatitude);
 NERLA_API void* NERLA_CALL Nerla_CreateDecoder(uint32_t a, uint32_t b);
 

@@ -9,8 +9,8 @@
 #define GST_CAT_DEFAULT nerla_audio_debug
 
 // Interleaved integer PCM of 1 to 4 bytes, or 32-bit float.
-#define NERLA_PROCESSOR_CAPS                                                       \
-    "audio/x-raw, format = (string) { U8, S16LE, S24LE, S32LE, F32LE }, "          \
+#define NERLA_PROCESSOR_CAPS                                              \
+    "audio/x-raw, format = (string) { U8, S16LE, S24LE, S32LE, F32LE }, " \
     "layout = (string) interleaved, rate = (int) [ 1, MAX ], channels = (int) [ 1, MAX ]"
 
 G_BEGIN_DECLS
@@ -25,10 +25,10 @@ struct _NerlaAudioProcessor {
 
 G_DEFINE_TYPE(NerlaAudioProcessor, nerla_audio_processor, GST_TYPE_BASE_TRANSFORM)
 
-static GstStaticPadTemplate sinkTemplate =
-    GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(NERLA_PROCESSOR_CAPS));
-static GstStaticPadTemplate srcTemplate =
-    GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS(NERLA_PROCESSOR_CAPS));
+static GstStaticPadTemplate sinkTemplate = GST_STATIC_PAD_TEMPLATE(
+    "sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(NERLA_PROCESSOR_CAPS));
+static GstStaticPadTemplate srcTemplate = GST_STATIC_PAD_TEMPLATE(
+    "src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS(NERLA_PROCESSOR_CAPS));
 
 static GstFlowReturn nerla_audio_processor_transform_ip(GstBaseTransform*, GstBuffer*) {
     return GST_FLOW_OK;

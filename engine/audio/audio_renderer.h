@@ -12,7 +12,7 @@ namespace nerla {
 class IDirectShow;
 
 class IAudioRenderer2 {
-public:
+  public:
     virtual ~IAudioRenderer2() = default;
     // Adds the renderer's elements to the channel's pipeline; false when the
     // renderer cannot work here.

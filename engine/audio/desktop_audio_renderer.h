@@ -7,7 +7,7 @@
 namespace nerla {
 
 class IDesktopAudioRenderer final : public IAudioRenderer2 {
-public:
+  public:
     bool AttachToGraph(IDirectShow& channel, int32_t choice) override;
     bool VerifyConnection(IDirectShow& channel, GstPad* upstream) override;
     bool QueryAudioInfo(NerlaChannelInfo& info) override;
@@ -15,7 +15,7 @@ public:
     GstPad* sinkPad() override { return branch_.sinkPad(); }
     void Destroy() override { branch_.detach(); }
 
-private:
+  private:
     PipelineBranch branch_;
 };
 

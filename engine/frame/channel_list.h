@@ -12,7 +12,7 @@ namespace nerla {
 class IDirectShow;
 
 class ChannelList {
-public:
+  public:
     static ChannelList& instance();
 
     // Gives the channel the next handle and links it at the head.
@@ -25,7 +25,7 @@ public:
     // Destroys every channel, newest first.
     void destroyAll();
 
-private:
+  private:
     ChannelList() = default;
 
     std::mutex lock_;

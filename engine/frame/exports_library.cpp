@@ -16,9 +16,13 @@ NERLA_API int32_t NERLA_CALL Nerla_Free(void) {
     return guarded(0, [] { return Library::instance().free() ? 1 : 0; });
 }
 
-NERLA_API int32_t NERLA_CALL Nerla_GetVersion(void) { return NERLA_VERSION; }
+NERLA_API int32_t NERLA_CALL Nerla_GetVersion(void) {
+    return NERLA_VERSION;
+}
 
-NERLA_API int32_t NERLA_CALL Nerla_ErrorGetCode(void) { return nerla::errorCode(); }
+NERLA_API int32_t NERLA_CALL Nerla_ErrorGetCode(void) {
+    return nerla::errorCode();
+}
 
 NERLA_API intptr_t NERLA_CALL Nerla_SetConfig(uint32_t option, intptr_t value) {
     return Library::instance().setConfig(option, value);

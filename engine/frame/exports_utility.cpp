@@ -52,7 +52,9 @@ NERLA_API int32_t NERLA_CALL Nerla_GetMonitorRect(int32_t monitor, NerlaRect* re
     });
 }
 
-NERLA_API void* NERLA_CALL Nerla_AllocMem(uint32_t bytes) { return std::malloc(bytes); }
+NERLA_API void* NERLA_CALL Nerla_AllocMem(uint32_t bytes) {
+    return std::malloc(bytes);
+}
 
 NERLA_API int32_t NERLA_CALL Nerla_FreeMem(void* block) {
     if (!block) {
@@ -62,16 +64,16 @@ NERLA_API int32_t NERLA_CALL Nerla_FreeMem(void* block) {
     return 1;
 }
 
-NERLA_API int32_t NERLA_CALL Nerla_Int2Float(const void* source, float* destination,
-                                             uint32_t count, int32_t bytesPerSample) {
+NERLA_API int32_t NERLA_CALL Nerla_Int2Float(const void* source, float* destination, uint32_t count,
+                                             int32_t bytesPerSample) {
     if (source && destination) {
         nerla::int2Float(source, destination, count, bytesPerSample);
     }
     return 0;
 }
 
-NERLA_API int32_t NERLA_CALL Nerla_Float2Int(const float* source, void* destination,
-                                             uint32_t count, int32_t bytesPerSample) {
+NERLA_API int32_t NERLA_CALL Nerla_Float2Int(const float* source, void* destination, uint32_t count,
+                                             int32_t bytesPerSample) {
     if (source && destination) {
         nerla::float2Int(source, destination, count, bytesPerSample);
     }

@@ -20,7 +20,7 @@ constexpr guint32 kAccuracyExact = 8;
 using Clock = std::chrono::steady_clock;
 
 class GeoClueSession {
-public:
+  public:
     GeoClueSession(GDBusConnection* bus, Clock::time_point deadline)
         : bus_(bus), deadline_(deadline) {}
 
@@ -65,7 +65,8 @@ public:
         }
         VariantPtr latitude = property(location_, kLocationInterface, "Latitude");
         VariantPtr longitude = property(location_, kLocationInterface, "Longitude");
-        if (!latitude || !longitude || !g_variant_is_of_type(latitude.get(), G_VARIANT_TYPE_DOUBLE) ||
+        if (!latitude || !longitude ||
+            !g_variant_is_of_type(latitude.get(), G_VARIANT_TYPE_DOUBLE) ||
             !g_variant_is_of_type(longitude.get(), G_VARIANT_TYPE_DOUBLE)) {
             return std::nullopt;
         }
@@ -73,7 +74,7 @@ public:
                            g_variant_get_double(longitude.get())};
     }
 
-private:
+  private:
     static void onLocationUpdated(GDBusConnection*, const gchar*, const gchar*, const gchar*,
                                   const gchar*, GVariant* parameters, gpointer self) {
         const gchar* oldPath = nullptr;

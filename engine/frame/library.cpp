@@ -20,8 +20,12 @@ constexpr uint32_t kFloatDsp = NERLA_CONFIG_FLOAT_DSP;
 
 }  // namespace
 
-int32_t errorCode() { return lastError.load(); }
-void setError(int32_t code) { lastError.store(code); }
+int32_t errorCode() {
+    return lastError.load();
+}
+void setError(int32_t code) {
+    lastError.store(code);
+}
 
 Library& Library::instance() {
     static Library library;

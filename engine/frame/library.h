@@ -14,7 +14,7 @@ int32_t errorCode();
 void setError(int32_t code);
 
 class Library {
-public:
+  public:
     static Library& instance();
 
     bool initialised() const { return initialised_.load(); }
@@ -33,7 +33,7 @@ public:
     int32_t audioRendererChoice() const { return audioRenderer_.load(); }
     bool floatDsp() const { return floatDsp_.load() != 0; }
 
-private:
+  private:
     Library() = default;
 
     std::atomic<bool> initialised_{false};

@@ -162,12 +162,18 @@ void int2FloatSse2(const void* source, float* destination, uint32_t count, int b
 void float2IntSse2(const float* source, void* destination, uint32_t count, int bytes) {
     float2IntReference(source, destination, count, bytes);
 }
-ConversionRoutine detectConversionRoutine() { return ConversionRoutine::Plain; }
+ConversionRoutine detectConversionRoutine() {
+    return ConversionRoutine::Plain;
+}
 
 #endif
 
-void selectConversionRoutine(ConversionRoutine routine) { selected.store(routine); }
-ConversionRoutine selectedConversionRoutine() { return selected.load(); }
+void selectConversionRoutine(ConversionRoutine routine) {
+    selected.store(routine);
+}
+ConversionRoutine selectedConversionRoutine() {
+    return selected.load();
+}
 
 void int2Float(const void* source, float* destination, uint32_t count, int bytes) {
     if (selected.load(std::memory_order_relaxed) == ConversionRoutine::Sse2) {

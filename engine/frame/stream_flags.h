@@ -18,7 +18,9 @@ constexpr uint32_t kLoop = 0x8000500u;
 constexpr uint32_t kRendererData = 0x200000u;
 }  // namespace flag
 
-constexpr bool hasPattern(uint32_t flags, uint32_t pattern) { return (flags & pattern) == pattern; }
+constexpr bool hasPattern(uint32_t flags, uint32_t pattern) {
+    return (flags & pattern) == pattern;
+}
 
 // Side by side, then top/bottom, then single view: the first present decides.
 constexpr SourceLayout sourceLayout(uint32_t flags) {
@@ -40,8 +42,14 @@ constexpr bool wants3DVision(uint32_t flags) {
 constexpr bool wantsMixing(uint32_t flags) {
     return sourceLayout(flags) == SourceLayout::None && hasPattern(flags, flag::kMixing);
 }
-constexpr bool loops(uint32_t flags) { return hasPattern(flags, flag::kLoop); }
-constexpr bool pathIsUnicode(uint32_t flags) { return hasPattern(flags, flag::kUnicode); }
-constexpr bool dataFromRenderer(uint32_t flags) { return hasPattern(flags, flag::kRendererData); }
+constexpr bool loops(uint32_t flags) {
+    return hasPattern(flags, flag::kLoop);
+}
+constexpr bool pathIsUnicode(uint32_t flags) {
+    return hasPattern(flags, flag::kUnicode);
+}
+constexpr bool dataFromRenderer(uint32_t flags) {
+    return hasPattern(flags, flag::kRendererData);
+}
 
 }  // namespace nerla

@@ -31,8 +31,8 @@ std::optional<std::string> readText(const void* text, TextEncoding encoding) {
     if (encoding == TextEncoding::Ansi) {
         return std::string(static_cast<const char*>(text));
     }
-    GCharPtr utf8(g_utf16_to_utf8(static_cast<const gunichar2*>(text), -1, nullptr, nullptr,
-                                  nullptr));
+    GCharPtr utf8(
+        g_utf16_to_utf8(static_cast<const gunichar2*>(text), -1, nullptr, nullptr, nullptr));
     if (!utf8) {
         return std::nullopt;
     }

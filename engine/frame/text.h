@@ -10,9 +10,9 @@ namespace nerla {
 enum class TextEncoding { Ansi, Utf16 };
 
 // The three ways an export's flag argument names the encoding.
-TextEncoding encodingFromSignForm(uint32_t flags);           // bit 31 set: UTF-16
+TextEncoding encodingFromSignForm(uint32_t flags);                  // bit 31 set: UTF-16
 std::optional<TextEncoding> encodingFromExactForm(uint32_t value);  // 0 or 0x80000000 only
-TextEncoding encodingFromZeroForm(uint32_t value);           // non-zero: UTF-16
+TextEncoding encodingFromZeroForm(uint32_t value);                  // non-zero: UTF-16
 
 // Reads a zero-terminated text argument into UTF-8. ANSI bytes are taken as
 // they are (file names are bytes); UTF-16 that is not valid gives nullopt.

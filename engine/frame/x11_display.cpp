@@ -18,7 +18,9 @@ struct XFreeDeleter {
     void operator()(void* data) const { XFree(data); }
 };
 
-DisplayPtr openDisplay() { return DisplayPtr(XOpenDisplay(nullptr)); }
+DisplayPtr openDisplay() {
+    return DisplayPtr(XOpenDisplay(nullptr));
+}
 
 }  // namespace
 
@@ -42,13 +44,15 @@ std::optional<std::vector<NerlaRect>> X11Display::monitors() {
     }
     if (rects.empty()) {  // no XRandR: the screen is the one monitor
         const int screen = DefaultScreen(display.get());
-        rects.push_back({0, 0, DisplayWidth(display.get(), screen),
-                         DisplayHeight(display.get(), screen)});
+        rects.push_back(
+            {0, 0, DisplayWidth(display.get(), screen), DisplayHeight(display.get(), screen)});
     }
     return rects;
 }
 
-bool X11Display::available() { return openDisplay() != nullptr; }
+bool X11Display::available() {
+    return openDisplay() != nullptr;
+}
 
 NerlaWindow X11Display::activeWindow() {
     DisplayPtr display = openDisplay();

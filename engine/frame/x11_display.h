@@ -9,7 +9,7 @@
 namespace nerla {
 
 class X11Display {
-public:
+  public:
     // Monitors in XRandR order; nullopt when no display can be opened.
     static std::optional<std::vector<NerlaRect>> monitors();
     // True when a display can be opened.

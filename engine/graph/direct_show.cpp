@@ -13,7 +13,9 @@
 namespace nerla {
 namespace {
 
-constexpr std::chrono::milliseconds kFileOpenTimeout{10000};
+// A bad file normally fails at once; the wait bounds the rare demuxer error
+// that the decoder swallows while it is still trying the demuxer.
+constexpr std::chrono::milliseconds kFileOpenTimeout{5000};
 constexpr std::chrono::milliseconds kUrlOpenTimeout{30000};
 
 }  // namespace
@@ -108,7 +110,9 @@ GstPad* IDirectShow::claimVideoInput() {
     return videoRenderer_->sinkPad();
 }
 
-void IDirectShow::streamLinked() { waiter_.onStreamLinked(); }
+void IDirectShow::streamLinked() {
+    waiter_.onStreamLinked();
+}
 
 GstElement* IDirectShow::graphVideoSink() const {
     return builder_ ? builder_->ownVideoSink() : nullptr;
@@ -122,7 +126,8 @@ RenderResult IDirectShow::render(const std::string& uri, std::chrono::millisecon
     if (gst_element_set_state(GST_ELEMENT(pipeline_.get()), GST_STATE_PAUSED) ==
         GST_STATE_CHANGE_FAILURE) {
         // The error message that explains it is already with the waiter.
-        const RenderResult result = waiter_.wait(GST_ELEMENT(pipeline_.get()), std::chrono::milliseconds(0));
+        const RenderResult result =
+            waiter_.wait(GST_ELEMENT(pipeline_.get()), std::chrono::milliseconds(0));
         return result == RenderResult::Ok ? RenderResult::Format : result;
     }
     return waiter_.wait(GST_ELEMENT(pipeline_.get()), timeout);
@@ -220,8 +225,8 @@ int32_t IDirectShow::bindVideoWindow(NerlaWindow window, const NerlaRect* rect) 
 void IDirectShow::watchBus() {
     GstPtr<GstBus> bus(gst_pipeline_get_bus(pipeline_.get()));
     busWatch_.reset(gst_bus_create_watch(bus.get()));
-    g_source_set_callback(busWatch_.get(), G_SOURCE_FUNC(&IDirectShow::onBusMessage),
-                          this, nullptr);
+    g_source_set_callback(busWatch_.get(), G_SOURCE_FUNC(&IDirectShow::onBusMessage), this,
+                          nullptr);
     g_source_attach(busWatch_.get(), context_.get());
 }
 
@@ -231,7 +236,8 @@ GstBusSyncReply IDirectShow::onSyncMessage(GstBus* /*bus*/, GstMessage* message,
     if (gst_is_video_overlay_prepare_window_handle_message(message)) {
         const NerlaWindow window = channel->targetWindow_.load();
         if (window) {
-            gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(GST_MESSAGE_SRC(message)), window);
+            gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(GST_MESSAGE_SRC(message)),
+                                                window);
         }
     }
     return GST_BUS_PASS;

@@ -22,7 +22,7 @@
 namespace nerla {
 
 class IDirectShow : public StreamRouter {
-public:
+  public:
     explicit IDirectShow(uint32_t flags);
     ~IDirectShow() override;
     IDirectShow(const IDirectShow&) = delete;
@@ -52,11 +52,11 @@ public:
     // The video sink the graph builder inserted itself (borrowed), or null.
     GstElement* graphVideoSink() const;
 
-protected:
+  protected:
     // A bus message on the thread that created the channel.
     virtual void HandleGraphEvent(GstMessage* message);
 
-private:
+  private:
     GstPad* claimAudioInput() override;
     GstPad* claimVideoInput() override;
     void streamLinked() override;

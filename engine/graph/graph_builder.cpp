@@ -137,9 +137,9 @@ GstPad* GraphBuilder::ownVideoInput() {
     // Like a graph's default renderer: a window of its own on a display,
     // real-time pacing without one.
     const bool display = X11Display::available();
-    GstElement* sink = makeBranchBin(
-        "Video Renderer", display ? "videoconvert ! autovideosink name=\"Video Output\""
-                                  : "fakesink name=\"Video Output\" sync=true");
+    GstElement* sink = makeBranchBin("Video Renderer",
+                                     display ? "videoconvert ! autovideosink name=\"Video Output\""
+                                             : "fakesink name=\"Video Output\" sync=true");
     if (!sink || !gst_bin_add(GST_BIN(pipeline_), sink)) {
         return nullptr;
     }

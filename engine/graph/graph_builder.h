@@ -15,7 +15,7 @@
 namespace nerla {
 
 class StreamRouter {
-public:
+  public:
     virtual ~StreamRouter() = default;
     // The pad for the channel's decoded audio or video, ready to receive
     // data; null when the channel takes no (more) stream of that kind.
@@ -27,7 +27,7 @@ public:
 };
 
 class GraphBuilder {
-public:
+  public:
     GraphBuilder(GstPipeline* pipeline, StreamRouter& router);
     ~GraphBuilder();
     GraphBuilder(const GraphBuilder&) = delete;
@@ -40,7 +40,7 @@ public:
     // The video sink the builder put in itself (borrowed), or null.
     GstElement* ownVideoSink();
 
-private:
+  private:
     static void onPadAdded(GstElement* decoder, GstPad* pad, gpointer self);
     void link(GstPad* pad);
     void linkStream(GstPad* pad);

@@ -15,7 +15,7 @@
 namespace nerla {
 
 class GraphWaiter {
-public:
+  public:
     // Forgets earlier outcomes; call before starting a state change. A
     // pipeline that has prerolled already (a file added) needs no new preroll.
     void arm(bool prerolled = false);
@@ -27,7 +27,7 @@ public:
     // linked, an error arrived, or `timeout` passed.
     RenderResult wait(GstElement* pipeline, std::chrono::milliseconds timeout);
 
-private:
+  private:
     std::mutex lock_;
     std::condition_variable changed_;
     bool armed_ = false;

@@ -38,9 +38,13 @@ void PipelineBranch::detach() {
     pipeline_ = nullptr;
 }
 
-GstPad* PipelineBranch::sinkPad() const { return sinkPad_.get(); }
+GstPad* PipelineBranch::sinkPad() const {
+    return sinkPad_.get();
+}
 
-bool PipelineBranch::sinkLinked() const { return sinkPad_ && gst_pad_is_linked(sinkPad_.get()); }
+bool PipelineBranch::sinkLinked() const {
+    return sinkPad_ && gst_pad_is_linked(sinkPad_.get());
+}
 
 void PipelineBranch::activate() {
     if (element_ && gst_element_is_locked_state(element_.get())) {

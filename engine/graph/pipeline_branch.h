@@ -10,7 +10,7 @@
 namespace nerla {
 
 class PipelineBranch {
-public:
+  public:
     PipelineBranch() = default;
     PipelineBranch(const PipelineBranch&) = delete;
     PipelineBranch& operator=(const PipelineBranch&) = delete;
@@ -27,7 +27,7 @@ public:
     // Lets the element follow the pipeline's state (after linking).
     void activate();
 
-private:
+  private:
     GstPtr<GstElement> element_;
     GstPipeline* pipeline_ = nullptr;
     GstPtr<GstPad> sinkPad_;

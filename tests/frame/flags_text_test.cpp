@@ -56,7 +56,8 @@ TEST(TextEncoding, Forms) {
 
 TEST(TextEncoding, ReadAndConvert) {
     const char16_t wide[] = u"Fl\u00fcgel \U0001F600.mkv";
-    EXPECT_EQ(readText(wide, TextEncoding::Utf16), std::string("Fl\xC3\xBCgel \xF0\x9F\x98\x80.mkv"));
+    EXPECT_EQ(readText(wide, TextEncoding::Utf16),
+              std::string("Fl\xC3\xBCgel \xF0\x9F\x98\x80.mkv"));
     EXPECT_EQ(readText("plain", TextEncoding::Ansi), std::string("plain"));
     EXPECT_FALSE(readText(nullptr, TextEncoding::Ansi).has_value());
     const char16_t broken[] = {u'a', 0xD800, u'b', 0};  // lone surrogate

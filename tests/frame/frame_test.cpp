@@ -33,7 +33,9 @@ TEST(Frame, InitIsIdempotentAndKeepsTheFirstWindow) {
     EXPECT_EQ(Nerla_Free(), 1);
 }
 
-TEST(Frame, VersionIsConstant) { EXPECT_EQ(Nerla_GetVersion(), 66305); }
+TEST(Frame, VersionIsConstant) {
+    EXPECT_EQ(Nerla_GetVersion(), 66305);
+}
 
 TEST(Frame, ConfigurationOptions) {
     struct Case {
@@ -43,11 +45,13 @@ TEST(Frame, ConfigurationOptions) {
         intptr_t stored;
     };
     const Case cases[] = {
-        {0x1000, 9, 9, 1},         {0x1000, 0, 0, 1},        {0x1000, 4, 4, 4},
-        {0x1000, 7, 7, 7},         {0x1000, -3, -3, 1},      {0x1001, 77, 0x1001, 77},
-        {0x1002, 5, 5, 5},         {0x1004, 10094, 10094, 10094},
-        {0x1004, -1, -1, -1},      {0x1005, 5, 0x1005, 1},   {0x1005, 0, 0x1005, 0},
-        {0x1003, 7, 0x1003, 0},    {0x2000, 1, 0x2000, 0},
+        {0x1000, 9, 9, 1},      {0x1000, 0, 0, 1},
+        {0x1000, 4, 4, 4},      {0x1000, 7, 7, 7},
+        {0x1000, -3, -3, 1},    {0x1001, 77, 0x1001, 77},
+        {0x1002, 5, 5, 5},      {0x1004, 10094, 10094, 10094},
+        {0x1004, -1, -1, -1},   {0x1005, 5, 0x1005, 1},
+        {0x1005, 0, 0x1005, 0}, {0x1003, 7, 0x1003, 0},
+        {0x2000, 1, 0x2000, 0},
     };
     const int before = Nerla_ErrorGetCode();
     for (const Case& c : cases) {
@@ -96,9 +100,16 @@ TEST(Frame, AudioDeviceTypes) {
         int type;
     };
     const Case cases[] = {
-        {"Digital Output (S/PDIF)", 2}, {"Realtek Digital", 2}, {"S/PDIF out", 2},
-        {"HDMI 2 (NVIDIA High Definition)", 1}, {"AMD HD Audio", 1}, {"ATI HDMI", 1},
-        {"Built-in Audio Analog Stereo", 0}, {"hdmi output", 0}, {"digital out", 0}, {"", 0},
+        {"Digital Output (S/PDIF)", 2},
+        {"Realtek Digital", 2},
+        {"S/PDIF out", 2},
+        {"HDMI 2 (NVIDIA High Definition)", 1},
+        {"AMD HD Audio", 1},
+        {"ATI HDMI", 1},
+        {"Built-in Audio Analog Stereo", 0},
+        {"hdmi output", 0},
+        {"digital out", 0},
+        {"", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -42,12 +42,15 @@ TEST(SampleConvert, ReferenceFloatToInt) {
         int64_t expected;
     };
     const Case cases[] = {
-        {1.0f, 1, 255},           {-1.0f, 1, 0},           {0.0f, 1, 128},
-        {0.999f, 1, 255},         {-0.004f, 1, 128},       {1.0f, 2, 32767},
-        {-1.0f, 2, -32768},       {0.5f, 2, 16384},        {-0.00002f, 2, 0},
-        {3.0f, 2, 32767},         {1.0f, 3, 8388607},      {-1.0f, 3, -8388607},  // trunc(-8388608 + 0.5)
-        {0.5f, 3, 4194304},       {1.0f, 4, 2147483647},   {-1.0f, 4, -2147483647},
-        {-2.0f, 4, -2147483647 - 1LL}, {0.25f, 4, 536870912},
+        {1.0f, 1, 255},          {-1.0f, 1, 0},
+        {0.0f, 1, 128},          {0.999f, 1, 255},
+        {-0.004f, 1, 128},       {1.0f, 2, 32767},
+        {-1.0f, 2, -32768},      {0.5f, 2, 16384},
+        {-0.00002f, 2, 0},       {3.0f, 2, 32767},
+        {1.0f, 3, 8388607},      {-1.0f, 3, -8388607},  // trunc(-8388608 + 0.5)
+        {0.5f, 3, 4194304},      {1.0f, 4, 2147483647},
+        {-1.0f, 4, -2147483647}, {-2.0f, 4, -2147483647 - 1LL},
+        {0.25f, 4, 536870912},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << " to " << c.bytes << " bytes");
@@ -77,8 +80,9 @@ TEST(SampleConvert, ReferenceIntToFloat) {
 TEST(SampleConvert, VectorRoutineStaysWithinOneUnit) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> wide(-1.5f, 1.5f);
-    std::vector<float> samples = {0.0f, 1.0f, -1.0f, 1e-9f, -1e-9f, 1e10f, -1e10f,
-                                  std::numeric_limits<float>::quiet_NaN(), 0.99999f};
+    std::vector<float> samples = {0.0f,    1.0f,  -1.0f,  1e-9f,
+                                  -1e-9f,  1e10f, -1e10f, std::numeric_limits<float>::quiet_NaN(),
+                                  0.99999f};
     for (int i = 0; i < 1001; ++i) {  // odd count: the scalar tail runs too
         samples.push_back(wide(random));
     }

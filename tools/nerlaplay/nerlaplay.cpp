@@ -29,7 +29,9 @@ bool layoutFlags(std::string_view layout, uint32_t& flags) {
     return true;
 }
 
-bool isUrl(const std::string& text) { return text.find("://") != std::string::npos; }
+bool isUrl(const std::string& text) {
+    return text.find("://") != std::string::npos;
+}
 
 const char* streamKind(GstStream* stream) {
     const GstStreamType type = gst_stream_get_stream_type(stream);
@@ -101,9 +103,8 @@ int main(int argc, char** argv) {
                      Nerla_ErrorGetCode());
         return 1;
     }
-    const NerlaHandle channel = isUrl(medium)
-                                    ? Nerla_StreamCreateURL(medium.c_str(), 0, 0, flags)
-                                    : Nerla_StreamCreateFile(medium.c_str(), 0, 0, flags);
+    const NerlaHandle channel = isUrl(medium) ? Nerla_StreamCreateURL(medium.c_str(), 0, 0, flags)
+                                              : Nerla_StreamCreateFile(medium.c_str(), 0, 0, flags);
     const int error = Nerla_ErrorGetCode();
     std::printf("medium: %s\nflags: 0x%08X\nhandle: %u\nerror: %d\n", medium.c_str(), flags,
                 channel, error);

@@ -48,12 +48,12 @@ int32_t CBasicVideoRenderer::BindWindow(NerlaWindow window, const NerlaRect* rec
     if (!window) {
         return 1;  // the sink keeps the window it made itself
     }
-    GstElement* overlayElement = GST_IS_VIDEO_OVERLAY(sink_.get())
-                                     ? GST_ELEMENT(gst_object_ref(sink_.get()))
-                                     : (GST_IS_BIN(sink_.get())
-                                            ? gst_bin_get_by_interface(GST_BIN(sink_.get()),
-                                                                       GST_TYPE_VIDEO_OVERLAY)
-                                            : nullptr);
+    GstElement* overlayElement =
+        GST_IS_VIDEO_OVERLAY(sink_.get())
+            ? GST_ELEMENT(gst_object_ref(sink_.get()))
+            : (GST_IS_BIN(sink_.get())
+                   ? gst_bin_get_by_interface(GST_BIN(sink_.get()), GST_TYPE_VIDEO_OVERLAY)
+                   : nullptr);
     GstPtr<GstElement> overlay(overlayElement);
     if (!overlay) {
         GST_DEBUG("video sink shows no window; nothing to bind");

@@ -8,7 +8,7 @@
 namespace nerla {
 
 class CBasicVideoRenderer final : public IVideoRenderer2 {
-public:
+  public:
     bool AttachToGraph(IDirectShow& channel) override;
     bool VerifyConnection(IDirectShow& channel) override;
     bool QueryVideoInfo(NerlaChannelInfo& info) override;
@@ -16,7 +16,7 @@ public:
     GstPad* sinkPad() override { return nullptr; }
     void Destroy() override;
 
-private:
+  private:
     GstPtr<GstElement> sink_;
     GstPtr<GstPad> sinkPad_;
 };

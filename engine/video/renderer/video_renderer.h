@@ -10,7 +10,7 @@ namespace nerla {
 class IDirectShow;
 
 class IVideoRenderer2 {
-public:
+  public:
     virtual ~IVideoRenderer2() = default;
     // Puts the renderer's sink into the channel's pipeline (or adopts one).
     virtual bool AttachToGraph(IDirectShow& channel) = 0;
