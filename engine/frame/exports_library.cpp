@@ -1,6 +1,7 @@
 // Library start and stop, configuration, version and last-error code.
 #include "frame/export_guard.h"
 #include "frame/library.h"
+#include "frame/plugin_registry.h"
 #include "nerla.h"
 
 using nerla::guarded;
@@ -13,7 +14,12 @@ NERLA_API int32_t NERLA_CALL Nerla_Init(NerlaWindow win, int32_t /*reserved*/) {
 }
 
 NERLA_API int32_t NERLA_CALL Nerla_Free(void) {
-    return guarded(0, [] { return Library::instance().free() ? 1 : 0; });
+    return guarded(0, [] {
+        const bool stopped = Library::instance().free();
+        // Plug-ins load without Nerla_Init, so they are unloaded either way.
+        nerla::PluginRegistry::destroy();
+        return stopped ? 1 : 0;
+    });
 }
 
 NERLA_API int32_t NERLA_CALL Nerla_GetVersion(void) {
