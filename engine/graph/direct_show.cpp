@@ -6,6 +6,7 @@
 #include "audio/desktop_audio_renderer.h"
 #include "frame/library.h"
 #include "frame/log.h"
+#include "graph/splitter_attempt.h"
 #include "video/renderer/basic_video_renderer.h"
 
 #define GST_CAT_DEFAULT nerla_graph_debug
@@ -17,6 +18,9 @@ namespace {
 // that the decoder swallows while it is still trying the demuxer.
 constexpr std::chrono::milliseconds kFileOpenTimeout{5000};
 constexpr std::chrono::milliseconds kUrlOpenTimeout{30000};
+// A local file shows its streams within milliseconds, even on a busy machine.
+constexpr std::chrono::milliseconds kFileStallTimeout{1500};
+constexpr int kStallRestarts = 3;
 
 }  // namespace
 
@@ -73,6 +77,8 @@ bool IDirectShow::createGraph() {
         GST_WARNING("cannot add the audio processor");
     }
     builder_ = std::make_unique<GraphBuilder>(pipeline_.get(), *this);
+    pluginFilters_.fill(pipeline_.get());
+    builder_->setPluginFilters(&pluginFilters_);
     context_.reset(g_main_context_ref_thread_default());
     return true;
 }
@@ -114,13 +120,24 @@ void IDirectShow::streamLinked() {
     waiter_.onStreamLinked();
 }
 
+void IDirectShow::streamExpected() {
+    waiter_.expectStream();
+}
+
 GstElement* IDirectShow::graphVideoSink() const {
     return builder_ ? builder_->ownVideoSink() : nullptr;
 }
 
-RenderResult IDirectShow::render(const std::string& uri, std::chrono::milliseconds timeout) {
+RenderResult IDirectShow::render(const std::string& uri, std::chrono::milliseconds timeout,
+                                 bool local) {
     waiter_.arm();
-    if (!builder_->addSource(uri, false)) {
+    // A splitter plug-in gets the medium first.
+    GCharPtr path(g_str_has_prefix(uri.c_str(), "file:")
+                      ? g_filename_from_uri(uri.c_str(), nullptr, nullptr)
+                      : nullptr);
+    const bool split = path ? trySplitters(pipeline_.get(), *builder_, path.get(), false)
+                            : trySplitters(pipeline_.get(), *builder_, uri, true);
+    if (!split && !builder_->addSource(uri, false)) {
         return RenderResult::Format;
     }
     if (gst_element_set_state(GST_ELEMENT(pipeline_.get()), GST_STATE_PAUSED) ==
@@ -130,10 +147,28 @@ RenderResult IDirectShow::render(const std::string& uri, std::chrono::millisecon
             waiter_.wait(GST_ELEMENT(pipeline_.get()), std::chrono::milliseconds(0));
         return result == RenderResult::Ok ? RenderResult::Format : result;
     }
-    return waiter_.wait(GST_ELEMENT(pipeline_.get()), timeout);
+    if (split || !local) {
+        return waiter_.wait(GST_ELEMENT(pipeline_.get()), timeout);
+    }
+    // The decoder now and then stalls before exposing anything (more often on
+    // a busy machine): restart it, a few times at most.
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    RenderResult result = RenderResult::Stalled;
+    for (int attempt = 0; attempt < kStallRestarts && result == RenderResult::Stalled; ++attempt) {
+        if (attempt > 0) {
+            waiter_.arm();
+            builder_->restartSources();
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        result = waiter_.wait(GST_ELEMENT(pipeline_.get()),
+                              std::max(left, std::chrono::milliseconds(0)), kFileStallTimeout);
+    }
+    return result;
 }
 
 void IDirectShow::finishGraph() {
+    pluginFilters_.removeUnconnected(pipeline_.get());
     if (audioRenderer_ && !audioRenderer_->VerifyConnection(*this, nullptr)) {
         audioRenderer_->Destroy();
         audioRenderer_.reset();
@@ -156,12 +191,12 @@ void IDirectShow::finishGraph() {
     }
 }
 
-bool IDirectShow::openUri(const std::string& uri, std::chrono::milliseconds timeout) {
+bool IDirectShow::openUri(const std::string& uri, std::chrono::milliseconds timeout, bool local) {
     if (!createGraph()) {
         return false;
     }
     GST_INFO("opening %s", uri.c_str());
-    const RenderResult result = render(uri, timeout);
+    const RenderResult result = render(uri, timeout, local);
     finishGraph();
     if (result != RenderResult::Ok) {
         applyRenderResult(result);
@@ -181,7 +216,7 @@ bool IDirectShow::OpenFile(const std::string& path) {
         setError(NERLA_ERROR_FORMAT);
         return false;
     }
-    return openUri(uri.get(), kFileOpenTimeout);
+    return openUri(uri.get(), kFileOpenTimeout, true);
 }
 
 bool IDirectShow::OpenURL(const std::string& url) {
@@ -189,7 +224,7 @@ bool IDirectShow::OpenURL(const std::string& url) {
         setError(NERLA_ERROR_FORMAT);
         return false;
     }
-    return openUri(url, kUrlOpenTimeout);
+    return openUri(url, kUrlOpenTimeout, false);
 }
 
 bool IDirectShow::AddFile(const std::string& path) {

@@ -15,6 +15,7 @@
 #include "graph/graph_builder.h"
 #include "graph/graph_waiter.h"
 #include "graph/pipeline_branch.h"
+#include "graph/plugin_filter_queue.h"
 #include "graph/render_result.h"
 #include "nerla.h"
 #include "video/renderer/video_renderer.h"
@@ -60,11 +61,13 @@ class IDirectShow : public StreamRouter {
     GstPad* claimAudioInput() override;
     GstPad* claimVideoInput() override;
     void streamLinked() override;
+    void streamExpected() override;
 
     bool createGraph();
-    RenderResult render(const std::string& uri, std::chrono::milliseconds timeout);
+    // A local medium gets one restart of a decoder that stalled.
+    RenderResult render(const std::string& uri, std::chrono::milliseconds timeout, bool local);
     void finishGraph();
-    bool openUri(const std::string& uri, std::chrono::milliseconds timeout);
+    bool openUri(const std::string& uri, std::chrono::milliseconds timeout, bool local);
     void watchBus();
 
     static GstBusSyncReply onSyncMessage(GstBus* bus, GstMessage* message, gpointer self);
@@ -80,6 +83,7 @@ class IDirectShow : public StreamRouter {
     PipelineBranch processor_;
     std::unique_ptr<IVideoRenderer2> videoRenderer_;
     std::unique_ptr<GraphBuilder> builder_;
+    PluginFilterQueue pluginFilters_;
     GraphWaiter waiter_;
     bool audioClaimed_ = false;  // guarded by the builder's lock
     bool videoClaimed_ = false;

@@ -49,6 +49,108 @@ GraphBuilder::~GraphBuilder() {
     for (const auto& decoder : decoders_) {
         g_signal_handlers_disconnect_by_data(decoder.get(), this);
     }
+    for (const auto& element : outputs_) {
+        g_signal_handlers_disconnect_by_data(element.get(), this);
+    }
+}
+
+void GraphBuilder::restartSources() {
+    std::vector<std::pair<GstPtr<GstElement>, std::string>> old;
+    {
+        std::lock_guard guard(lock_);
+        old.swap(sources_);
+    }
+    for (auto& [decoder, uri] : old) {
+        g_signal_handlers_disconnect_by_data(decoder.get(), this);
+        gst_element_set_state(decoder.get(), GST_STATE_NULL);
+        gst_bin_remove(GST_BIN(pipeline_), decoder.get());
+        GST_INFO("restarting the decoder for %s", uri.c_str());
+        addSource(uri, true);
+    }
+}
+
+void GraphBuilder::renderOutputs(GstElement* element) {
+    {
+        std::lock_guard guard(lock_);
+        outputs_.push_back(refGst(element));
+    }
+    g_signal_connect(element, "pad-added", G_CALLBACK(&GraphBuilder::onOutputAdded), this);
+    std::vector<GstPtr<GstPad>> unlinked;
+    GstIterator* pads = gst_element_iterate_src_pads(element);
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(pads, &item) == GST_ITERATOR_OK) {
+        GstPad* pad = GST_PAD(g_value_get_object(&item));
+        if (!gst_pad_is_linked(pad)) {
+            unlinked.push_back(refGst(pad));
+        }
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(pads);
+    for (const auto& pad : unlinked) {
+        renderPad(pad.get());
+    }
+}
+
+void GraphBuilder::onOutputAdded(GstElement* /*element*/, GstPad* pad, gpointer self) {
+    if (GST_PAD_IS_SRC(pad) && !gst_pad_is_linked(pad)) {
+        static_cast<GraphBuilder*>(self)->renderPad(pad);
+    }
+}
+
+// A decoder per output: it decodes what needs it, passes raw streams on,
+// and announces its streams like the medium's own decoder.
+void GraphBuilder::renderPad(GstPad* pad) {
+    GstElement* decoder = gst_element_factory_make("decodebin3", nullptr);
+    if (!decoder) {
+        GST_ERROR("decodebin3 is missing");
+        return;
+    }
+    g_signal_connect(decoder, "pad-added", G_CALLBACK(&GraphBuilder::onPadAdded), this);
+    {
+        std::lock_guard guard(lock_);
+        decoders_.push_back(refGst(decoder));
+    }
+    if (!gst_bin_add(GST_BIN(pipeline_), decoder)) {
+        return;
+    }
+    GstPtr<GstPad> sink(gst_element_get_static_pad(decoder, "sink"));
+    if (gst_pad_link(pad, sink.get()) != GST_PAD_LINK_OK) {
+        GST_WARNING("cannot decode %s:%s", GST_DEBUG_PAD_NAME(pad));
+        return;
+    }
+    router_.streamExpected();
+    gst_element_sync_state_with_parent(decoder);
+}
+
+GstPad* GraphBuilder::throughPluginFilters(GstPad* pad) {
+    if (!pluginFilters_) {
+        return pad;
+    }
+    GstPad* current = pad;
+    for (GstElement* filter : pluginFilters_->freeFilters()) {
+        GstPtr<GstPad> sink(gst_element_get_static_pad(filter, "sink"));
+        GstPtr<GstPad> src(gst_element_get_static_pad(filter, "src"));
+        if (!sink || !src || gst_pad_is_linked(src.get())) {
+            continue;
+        }
+        CapsPtr caps(gst_pad_get_current_caps(current));
+        if (!caps) {
+            caps.reset(gst_pad_query_caps(current, nullptr));
+        }
+        if (!caps) {
+            continue;
+        }
+        const bool accepted = gst_caps_is_fixed(caps.get())
+                                  ? gst_pad_query_accept_caps(sink.get(), caps.get())
+                                  : gst_pad_can_link(current, sink.get());
+        if (accepted && gst_pad_link(current, sink.get()) == GST_PAD_LINK_OK) {
+            GST_DEBUG("stream passes plug-in filter %s", GST_OBJECT_NAME(filter));
+            gst_element_sync_state_with_parent(filter);
+            current = src.get();  // the filter keeps its pad
+        }
+    }
+    return current;
 }
 
 bool GraphBuilder::addSource(const std::string& uri, bool follow) {
@@ -62,6 +164,7 @@ bool GraphBuilder::addSource(const std::string& uri, bool follow) {
     {
         std::lock_guard guard(lock_);
         decoders_.push_back(refGst(decoder));
+        sources_.emplace_back(refGst(decoder), uri);
     }
     if (!gst_bin_add(GST_BIN(pipeline_), decoder)) {
         return false;
@@ -92,6 +195,9 @@ void GraphBuilder::linkStream(GstPad* pad) {
     GST_DEBUG("decoded %s stream on %s:%s",
               kind == StreamKind::Audio ? "audio" : (kind == StreamKind::Video ? "video" : "other"),
               GST_DEBUG_PAD_NAME(pad));
+    if (kind != StreamKind::Other) {
+        pad = throughPluginFilters(pad);
+    }
     if (kind == StreamKind::Audio) {
         if (GstPad* target = router_.claimAudioInput()) {
             // Decoders deliver any sample format; the channel's input takes a few.

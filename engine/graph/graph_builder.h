@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "frame/gst_ptr.h"
+#include "graph/plugin_filter_queue.h"
 
 namespace nerla {
 
@@ -24,6 +25,8 @@ class StreamRouter {
     virtual GstPad* claimVideoInput() = 0;
     // A decoded stream has been linked (to the channel or dropped).
     virtual void streamLinked() = 0;
+    // A splitter plug-in's output will be decoded into one more stream.
+    virtual void streamExpected() = 0;
 };
 
 class GraphBuilder {
@@ -37,11 +40,26 @@ class GraphBuilder {
     // they appear. When `follow` is set it joins the pipeline's state.
     bool addSource(const std::string& uri, bool follow);
 
+    // Replaces every decoder added by addSource with a new one for the same
+    // URI (a decoder that stalled before exposing anything).
+    void restartSources();
+
+    // Renders the source pads of `element` (a splitter plug-in's) that are
+    // unlinked now or appear later, each through a decoder of its own.
+    void renderOutputs(GstElement* element);
+
+    // Decoded streams pass through the free filters of `queue` whose input
+    // accepts them, before they reach the channel.
+    void setPluginFilters(PluginFilterQueue* queue) { pluginFilters_ = queue; }
+
     // The video sink the builder put in itself (borrowed), or null.
     GstElement* ownVideoSink();
 
   private:
     static void onPadAdded(GstElement* decoder, GstPad* pad, gpointer self);
+    static void onOutputAdded(GstElement* element, GstPad* pad, gpointer self);
+    void renderPad(GstPad* pad);
+    GstPad* throughPluginFilters(GstPad* pad);
     void link(GstPad* pad);
     void linkStream(GstPad* pad);
     GstPad* ownVideoInput();
@@ -52,6 +70,9 @@ class GraphBuilder {
     StreamRouter& router_;
     std::mutex lock_;
     std::vector<GstPtr<GstElement>> decoders_;
+    std::vector<std::pair<GstPtr<GstElement>, std::string>> sources_;  // with their URIs
+    std::vector<GstPtr<GstElement>> outputs_;  // splitter elements watched for pads
+    PluginFilterQueue* pluginFilters_ = nullptr;
     GstPtr<GstElement> ownVideoSink_;
     unsigned dropCount_ = 0;
 };

@@ -13,6 +13,7 @@ void GraphWaiter::arm(bool prerolled) {
     armed_ = true;
     prerolled_ = prerolled;
     selected_ = 0;
+    counted_ = false;
     linked_ = 0;
     error_.reset();
 }
@@ -30,7 +31,9 @@ void GraphWaiter::onMessage(GstMessage* message) {
     if (type == GST_MESSAGE_ASYNC_DONE) {
         prerolled_ = true;
     } else if (type == GST_MESSAGE_STREAMS_SELECTED) {
-        selected_ += gst_message_streams_selected_get_size(message);
+        if (!counted_) {
+            selected_ += gst_message_streams_selected_get_size(message);
+        }
     } else if (!error_) {
         GError* error = nullptr;
         gchar* debug = nullptr;
@@ -43,16 +46,38 @@ void GraphWaiter::onMessage(GstMessage* message) {
     changed_.notify_all();
 }
 
+void GraphWaiter::expectStream() {
+    std::lock_guard guard(lock_);
+    if (!counted_) {
+        counted_ = true;
+        selected_ = 0;
+    }
+    ++selected_;
+    changed_.notify_all();
+}
+
 void GraphWaiter::onStreamLinked() {
     std::lock_guard guard(lock_);
     ++linked_;
     changed_.notify_all();
 }
 
-RenderResult GraphWaiter::wait(GstElement* pipeline, std::chrono::milliseconds timeout) {
+RenderResult GraphWaiter::wait(GstElement* pipeline, std::chrono::milliseconds timeout,
+                               std::chrono::milliseconds stallAfter) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + timeout;
     std::unique_lock guard(lock_);
+    if (stallAfter.count() > 0) {
+        const bool moved = changed_.wait_until(
+            guard, std::min(deadline, Clock::now() + stallAfter),
+            [this] { return error_ || prerolled_ || selected_ > 0 || linked_ > 0; });
+        if (!moved) {
+            armed_ = false;
+            GST_INFO("the decoder made no progress in %lld ms",
+                     static_cast<long long>(stallAfter.count()));
+            return RenderResult::Stalled;
+        }
+    }
     // The first streams may preroll before the decoder has exposed the rest.
     const bool done = changed_.wait_until(guard, deadline, [this] {
         return error_ || (prerolled_ && selected_ > 0 && linked_ >= selected_);
@@ -61,7 +86,8 @@ RenderResult GraphWaiter::wait(GstElement* pipeline, std::chrono::milliseconds t
         GST_DEBUG("prerolled without a stream selection; taking what is linked");
     } else if (!done && !error_) {
         armed_ = false;
-        GST_INFO("the medium did not open within %lld ms", static_cast<long long>(timeout.count()));
+        GST_INFO("the medium did not open within %lld ms (prerolled %d, %u of %u streams linked)",
+                 static_cast<long long>(timeout.count()), prerolled_, linked_, selected_);
         return RenderResult::Format;
     }
     if (!error_) {

@@ -23,9 +23,16 @@ class GraphWaiter {
     void onMessage(GstMessage* message);
     // A decoded stream was linked to its sink.
     void onStreamLinked();
+    // A stream the engine decodes for a splitter plug-in will come; from the
+    // first on, the streams are counted so instead of taken from the
+    // decoders' selections.
+    void expectStream();
     // Blocks until the pipeline has prerolled with all its selected streams
-    // linked, an error arrived, or `timeout` passed.
-    RenderResult wait(GstElement* pipeline, std::chrono::milliseconds timeout);
+    // linked, an error arrived, or `timeout` passed. With `stallAfter` set,
+    // gives Stalled when by then no stream was selected or linked, nothing
+    // prerolled and no error came.
+    RenderResult wait(GstElement* pipeline, std::chrono::milliseconds timeout,
+                      std::chrono::milliseconds stallAfter = std::chrono::milliseconds(0));
 
   private:
     std::mutex lock_;
@@ -33,6 +40,7 @@ class GraphWaiter {
     bool armed_ = false;
     bool prerolled_ = false;
     unsigned selected_ = 0;  // streams the decoders chose
+    bool counted_ = false;   // selected_ counts expectStream() calls
     unsigned linked_ = 0;
     ErrorPtr error_;
 };

@@ -44,6 +44,7 @@ bool applyRenderResult(RenderResult result) {
             setError(NERLA_ERROR_MEMORY);
             return false;
         case RenderResult::Format:
+        case RenderResult::Stalled:
             setError(NERLA_ERROR_FORMAT);
             return false;
         case RenderResult::Other:

@@ -10,6 +10,7 @@ enum class RenderResult {
     OutOfMemory,  // NERLA_ERROR_MEMORY
     Format,       // not found, not recognised, cannot connect or decode: NERLA_ERROR_FORMAT
     Other,        // failure that leaves the last-error code as it was
+    Stalled,      // the decoder made no progress at all; worth one restart
 };
 
 // Classifies a GStreamer error posted while rendering.

@@ -4,5 +4,7 @@ target_sources(nerla_objects PRIVATE
   graph/graph_builder.cpp
   graph/graph_waiter.cpp
   graph/pipeline_branch.cpp
+  graph/plugin_filter_queue.cpp
   graph/render_result.cpp
+  graph/splitter_attempt.cpp
 )
