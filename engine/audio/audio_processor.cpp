@@ -1,14 +1,17 @@
 #include "audio/audio_processor.h"
 
+#include <gst/audio/audio.h>
 #include <gst/base/gstbasetransform.h>
 
 #include <mutex>
 
+#include "audio/audio_processor_state.h"
 #include "frame/log.h"
 
 #define GST_CAT_DEFAULT nerla_audio_debug
 
-// Interleaved integer PCM of 1 to 4 bytes, or 32-bit float.
+// Interleaved integer PCM of 1 to 4 bytes, or 32-bit float: compressed
+// audio (S/PDIF included) needs a decoder in front.
 #define NERLA_PROCESSOR_CAPS                                              \
     "audio/x-raw, format = (string) { U8, S16LE, S24LE, S32LE, F32LE }, " \
     "layout = (string) interleaved, rate = (int) [ 1, MAX ], channels = (int) [ 1, MAX ]"
@@ -21,6 +24,7 @@ G_END_DECLS
 
 struct _NerlaAudioProcessor {
     GstBaseTransform parent;
+    nerla::AudioProcessorState* state;
 };
 
 G_DEFINE_TYPE(NerlaAudioProcessor, nerla_audio_processor, GST_TYPE_BASE_TRANSFORM)
@@ -30,8 +34,44 @@ static GstStaticPadTemplate sinkTemplate = GST_STATIC_PAD_TEMPLATE(
 static GstStaticPadTemplate srcTemplate = GST_STATIC_PAD_TEMPLATE(
     "src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS(NERLA_PROCESSOR_CAPS));
 
-static GstFlowReturn nerla_audio_processor_transform_ip(GstBaseTransform*, GstBuffer*) {
+static gboolean nerla_audio_processor_set_caps(GstBaseTransform* transform, GstCaps* incaps,
+                                               GstCaps*) {
+    GstAudioInfo info;
+    if (!gst_audio_info_from_caps(&info, incaps)) {
+        return FALSE;
+    }
+    NERLA_AUDIO_PROCESSOR(transform)->state->setFormat(nerla::WaveFormat::fromAudioInfo(info));
+    return TRUE;
+}
+
+// Effects, DSP callbacks and the history ring, in place; an empty buffer is
+// not passed on.
+static GstFlowReturn nerla_audio_processor_transform_ip(GstBaseTransform* transform,
+                                                        GstBuffer* buffer) {
+    GstMapInfo map;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READWRITE)) {
+        return GST_FLOW_ERROR;
+    }
+    if (map.size == 0) {
+        gst_buffer_unmap(buffer, &map);
+        return GST_BASE_TRANSFORM_FLOW_DROPPED;
+    }
+    const auto size = static_cast<uint32_t>(map.size);
+    const uint32_t length = NERLA_AUDIO_PROCESSOR(transform)->state->process(
+        map.data, size, size, GST_BUFFER_PTS(buffer));
+    gst_buffer_unmap(buffer, &map);
+    if (length == 0) {
+        return GST_BASE_TRANSFORM_FLOW_DROPPED;
+    }
+    if (length < size) {
+        gst_buffer_resize(buffer, 0, length);
+    }
     return GST_FLOW_OK;
+}
+
+static void nerla_audio_processor_finalize(GObject* object) {
+    delete NERLA_AUDIO_PROCESSOR(object)->state;
+    G_OBJECT_CLASS(nerla_audio_processor_parent_class)->finalize(object);
 }
 
 static void nerla_audio_processor_class_init(NerlaAudioProcessorClass* klass) {
@@ -42,11 +82,14 @@ static void nerla_audio_processor_class_init(NerlaAudioProcessorClass* klass) {
                                           "Runs a channel's effects and DSP callbacks", "Nerla");
     gst_element_class_add_static_pad_template(elementClass, &sinkTemplate);
     gst_element_class_add_static_pad_template(elementClass, &srcTemplate);
+    G_OBJECT_CLASS(klass)->finalize = nerla_audio_processor_finalize;
+    transformClass->set_caps = nerla_audio_processor_set_caps;
     transformClass->transform_ip = nerla_audio_processor_transform_ip;
     transformClass->passthrough_on_same_caps = FALSE;
 }
 
 static void nerla_audio_processor_init(NerlaAudioProcessor* self) {
+    self->state = new nerla::AudioProcessorState();
     gst_base_transform_set_in_place(GST_BASE_TRANSFORM(self), TRUE);
 }
 
@@ -60,6 +103,13 @@ bool registerAudioProcessor() {
                                           NERLA_TYPE_AUDIO_PROCESSOR);
     });
     return registered;
+}
+
+AudioProcessorState* audioProcessorState(GstElement* element) {
+    if (!element || !registerAudioProcessor() || !NERLA_IS_AUDIO_PROCESSOR(element)) {
+        return nullptr;
+    }
+    return NERLA_AUDIO_PROCESSOR(element)->state;
 }
 
 GstElement* makeAudioProcessor() {
