@@ -27,6 +27,14 @@ class IAudioRenderer2 {
     virtual GstPad* sinkPad() = 0;
     // Takes the renderer's elements out of the pipeline.
     virtual void Destroy() = 0;
+
+    // Volume in percent 1..100 and balance -10000..10000 (hundredths of a
+    // decibel taken off the other side); setters give false when there is
+    // nothing to set.
+    virtual int32_t GetVolume() const = 0;
+    virtual bool SetVolume(int32_t volume) = 0;
+    virtual int32_t GetPan() const = 0;
+    virtual bool SetPan(int32_t balance) = 0;
 };
 
 }  // namespace nerla

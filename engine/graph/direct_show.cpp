@@ -3,7 +3,7 @@
 #include <gst/video/videooverlay.h>
 
 #include "audio/audio_processor.h"
-#include "audio/desktop_audio_renderer.h"
+#include "audio/audio_renderer_factory.h"
 #include "frame/library.h"
 #include "frame/log.h"
 #include "graph/splitter_attempt.h"
@@ -64,7 +64,7 @@ bool IDirectShow::createGraph() {
     state_.store(NERLA_STATE_STOPPED);
 
     const Library& library = Library::instance();
-    audioRenderer_ = std::make_unique<IDesktopAudioRenderer>();
+    audioRenderer_ = makeAudioRenderer(library.audioRendererChoice());
     if (!audioRenderer_->AttachToGraph(*this, library.audioRendererChoice())) {
         GST_INFO("audio renderer cannot attach; the channel has no sound");
         audioRenderer_->Destroy();
@@ -140,8 +140,12 @@ RenderResult IDirectShow::render(const std::string& uri, std::chrono::millisecon
     if (!split && !builder_->addSource(uri, false)) {
         return RenderResult::Format;
     }
-    if (gst_element_set_state(GST_ELEMENT(pipeline_.get()), GST_STATE_PAUSED) ==
-        GST_STATE_CHANGE_FAILURE) {
+    const GstStateChangeReturn change =
+        gst_element_set_state(GST_ELEMENT(pipeline_.get()), GST_STATE_PAUSED);
+    if (change == GST_STATE_CHANGE_SUCCESS || change == GST_STATE_CHANGE_NO_PREROLL) {
+        waiter_.prerolledAlready();  // no sink of its own yet
+    }
+    if (change == GST_STATE_CHANGE_FAILURE) {
         // The error message that explains it is already with the waiter.
         const RenderResult result =
             waiter_.wait(GST_ELEMENT(pipeline_.get()), std::chrono::milliseconds(0));
