@@ -140,12 +140,8 @@ RenderResult IDirectShow::render(const std::string& uri, std::chrono::millisecon
     if (!split && !builder_->addSource(uri, false)) {
         return RenderResult::Format;
     }
-    const GstStateChangeReturn change =
-        gst_element_set_state(GST_ELEMENT(pipeline_.get()), GST_STATE_PAUSED);
-    if (change == GST_STATE_CHANGE_SUCCESS || change == GST_STATE_CHANGE_NO_PREROLL) {
-        waiter_.prerolledAlready();  // no sink of its own yet
-    }
-    if (change == GST_STATE_CHANGE_FAILURE) {
+    if (gst_element_set_state(GST_ELEMENT(pipeline_.get()), GST_STATE_PAUSED) ==
+        GST_STATE_CHANGE_FAILURE) {
         // The error message that explains it is already with the waiter.
         const RenderResult result =
             waiter_.wait(GST_ELEMENT(pipeline_.get()), std::chrono::milliseconds(0));

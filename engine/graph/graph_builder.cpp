@@ -215,7 +215,7 @@ void GraphBuilder::linkStream(GstPad* pad) {
             return;
         }
     }
-    GstPad* drop = dropInput();
+    GstPad* drop = dropInput(kind != StreamKind::Other);
     if (!drop || gst_pad_link(pad, drop) != GST_PAD_LINK_OK) {
         GST_WARNING("cannot link %s:%s anywhere", GST_DEBUG_PAD_NAME(pad));
     }
@@ -255,13 +255,13 @@ GstPad* GraphBuilder::ownVideoInput() {
     return pad.get();  // the element keeps its pad alive
 }
 
-GstPad* GraphBuilder::dropInput() {
+GstPad* GraphBuilder::dropInput(bool prerolls) {
     const std::string name = "Dropped Stream " + std::to_string(++dropCount_);
     GstElement* sink = gst_element_factory_make("fakesink", name.c_str());
     if (!sink) {
         return nullptr;
     }
-    g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
+    g_object_set(sink, "sync", FALSE, "async", prerolls ? TRUE : FALSE, nullptr);
     if (!gst_bin_add(GST_BIN(pipeline_), sink)) {
         return nullptr;
     }

@@ -63,7 +63,9 @@ class GraphBuilder {
     void link(GstPad* pad);
     void linkStream(GstPad* pad);
     GstPad* ownVideoInput();
-    GstPad* dropInput();
+    // A sink for a stream nobody takes; audio and video ones preroll like
+    // real sinks, sparse ones must not hold the preroll up.
+    GstPad* dropInput(bool prerolls);
     bool addAndLink(GstPad* pad, GstElement* element, GstPad* target);
 
     GstPipeline* pipeline_;

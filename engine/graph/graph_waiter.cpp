@@ -46,12 +46,6 @@ void GraphWaiter::onMessage(GstMessage* message) {
     changed_.notify_all();
 }
 
-void GraphWaiter::prerolledAlready() {
-    std::lock_guard guard(lock_);
-    prerolled_ = true;
-    changed_.notify_all();
-}
-
 void GraphWaiter::expectStream() {
     std::lock_guard guard(lock_);
     if (!counted_) {

@@ -19,9 +19,6 @@ class GraphWaiter {
     // Forgets earlier outcomes; call before starting a state change. A
     // pipeline that has prerolled already (a file added) needs no new preroll.
     void arm(bool prerolled = false);
-    // The state change completed at once (no element prerolls
-    // asynchronously): no preroll message will come.
-    void prerolledAlready();
     // Sees every bus message (any thread).
     void onMessage(GstMessage* message);
     // A decoded stream was linked to its sink.
