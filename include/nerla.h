@@ -96,6 +96,25 @@ typedef struct NerlaBitmap {
 #define NERLA_FLAG_LOOP 0x8000500u
 #define NERLA_FLAG_RENDERER_DATA 0x200000u
 
+/* Effect types of Nerla_ChannelSetFX */
+#define NERLA_FX_WAVES_REVERB 1 /* DSFXWavesReverb */
+#define NERLA_FX_PARAMEQ 2      /* DSFXParamEq */
+#define NERLA_FX_CHORUS 3       /* DSFXChorus */
+#define NERLA_FX_COMPRESSOR 4   /* DSFXCompressor */
+#define NERLA_FX_ECHO 5         /* DSFXEcho */
+#define NERLA_FX_FLANGER 6      /* DSFXFlanger */
+#define NERLA_FX_TEMPO 7        /* NerlaTempoParameters */
+#define NERLA_FX_CHANNEL_MIX 8  /* NerlaChannelMixParameters */
+
+/* Requests of Nerla_ChannelGetData: a byte count of the stream's own
+ * samples, NERLA_DATA_FLOAT plus a byte count of floats (low 16 bits), or a
+ * spectrum of 256 to 2048 points (128 to 1024 magnitudes). */
+#define NERLA_DATA_FLOAT 0x40000000
+#define NERLA_DATA_FFT256 0x60000001
+#define NERLA_DATA_FFT512 0x60000002
+#define NERLA_DATA_FFT1024 0x60000003
+#define NERLA_DATA_FFT2048 0x60000004
+
 #define NERLA_ENCODING_ANSI 0u
 #define NERLA_ENCODING_UTF16 0x80000000u
 
@@ -154,6 +173,86 @@ typedef struct NerlaColorRange {
     float step;
     int32_t control; /* input: 1 brightness, 2 contrast, 4 hue, 8 saturation */
 } NerlaColorRange;
+
+/* Effect parameter records. The six DSFX records have the layout, meanings,
+ * ranges and defaults of the published DirectSound effect parameters; a
+ * record with a value out of range is refused and changes nothing. */
+
+typedef struct DSFXWavesReverb {
+    float fInGain;          /* dB, -96..0, default 0 */
+    float fReverbMix;       /* dB, -96..0 (0 is all reverb), default 0 */
+    float fReverbTime;      /* ms, 0.001..3000, default 1000 */
+    float fHighFreqRTRatio; /* 0.001..0.999, default 0.001 */
+} DSFXWavesReverb;
+
+typedef struct DSFXParamEq {
+    float fCenter;    /* Hz, 80..16000 (at most a third of the rate), default 8000 */
+    float fBandwidth; /* semitones, 1..36, default 12 */
+    float fGain;      /* dB, -15..15, default 0 */
+} DSFXParamEq;
+
+#define DSFXCHORUS_WAVE_TRIANGLE 0
+#define DSFXCHORUS_WAVE_SIN 1
+#define DSFXFLANGER_WAVE_TRIANGLE 0
+#define DSFXFLANGER_WAVE_SIN 1
+/* LFO phase of the right channel against the left */
+#define DSFXCHORUS_PHASE_NEG_180 0
+#define DSFXCHORUS_PHASE_NEG_90 1
+#define DSFXCHORUS_PHASE_ZERO 2
+#define DSFXCHORUS_PHASE_90 3
+#define DSFXCHORUS_PHASE_180 4
+#define DSFXFLANGER_PHASE_NEG_180 0
+#define DSFXFLANGER_PHASE_NEG_90 1
+#define DSFXFLANGER_PHASE_ZERO 2
+#define DSFXFLANGER_PHASE_90 3
+#define DSFXFLANGER_PHASE_180 4
+
+typedef struct DSFXChorus {
+    float fWetDryMix;  /* percent wet, 0..100, default 50 */
+    float fDepth;      /* percent of the delay modulated, 0..100, default 10 */
+    float fFeedback;   /* percent, -99..99, default 25 */
+    float fFrequency;  /* LFO Hz, 0..10, default 1.1 */
+    int32_t lWaveform; /* DSFXCHORUS_WAVE_*, default sine */
+    float fDelay;      /* ms, 0..20, default 16 */
+    int32_t lPhase;    /* DSFXCHORUS_PHASE_*, default 90 degrees */
+} DSFXChorus;
+
+typedef struct DSFXCompressor {
+    float fGain;      /* make-up gain dB, -60..60, default 0 */
+    float fAttack;    /* ms, 0.01..500, default 10 */
+    float fRelease;   /* ms, 50..3000, default 200 */
+    float fThreshold; /* dB, -60..0, default -20 */
+    float fRatio;     /* 1..100, default 3 */
+    float fPredelay;  /* ms, 0..4, default 4 */
+} DSFXCompressor;
+
+typedef struct DSFXEcho {
+    float fWetDryMix;  /* percent wet, 0..100, default 50 */
+    float fFeedback;   /* percent, 0..100, default 50 */
+    float fLeftDelay;  /* ms, 1..2000, default 500 */
+    float fRightDelay; /* ms, 1..2000, default 500 */
+    int32_t lPanDelay; /* 0 or 1: swap sides with each echo, default 0 */
+} DSFXEcho;
+
+typedef struct DSFXFlanger {
+    float fWetDryMix;  /* percent wet, 0..100, default 50 */
+    float fDepth;      /* percent of the delay modulated, 0..100, default 100 */
+    float fFeedback;   /* percent, -99..99, default -50 */
+    float fFrequency;  /* LFO Hz, 0..10, default 0.25 */
+    int32_t lWaveform; /* DSFXFLANGER_WAVE_*, default sine */
+    float fDelay;      /* ms, 0..4, default 2 */
+    int32_t lPhase;    /* DSFXFLANGER_PHASE_*, default zero */
+} DSFXFlanger;
+
+typedef struct NerlaTempoParameters {
+    float tempo; /* 1.0 unchanged */
+    float pitch; /* semitones, 0 unchanged */
+    float rate;  /* 1.0 unchanged; below 0.1 taken as 0.1 */
+} NerlaTempoParameters;
+
+typedef struct NerlaChannelMixParameters {
+    int32_t mode; /* 0 unchanged, 1 left onto right, other right onto left */
+} NerlaChannelMixParameters;
 
 /* ---- Callbacks -------------------------------------------------------- */
 

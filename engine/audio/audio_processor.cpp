@@ -44,6 +44,17 @@ static gboolean nerla_audio_processor_set_caps(GstBaseTransform* transform, GstC
     return TRUE;
 }
 
+// A time stamp as running time, the time base of the element's clock; a
+// stamp outside the segment stays as it is.
+static GstClockTime runningTime(GstBaseTransform* transform, GstClockTime pts) {
+    if (!GST_CLOCK_TIME_IS_VALID(pts) || transform->segment.format != GST_FORMAT_TIME) {
+        return pts;
+    }
+    const GstClockTime running =
+        gst_segment_to_running_time(&transform->segment, GST_FORMAT_TIME, pts);
+    return GST_CLOCK_TIME_IS_VALID(running) ? running : pts;
+}
+
 // Effects, DSP callbacks and the history ring, in place; an empty buffer is
 // not passed on.
 static GstFlowReturn nerla_audio_processor_transform_ip(GstBaseTransform* transform,
@@ -58,7 +69,7 @@ static GstFlowReturn nerla_audio_processor_transform_ip(GstBaseTransform* transf
     }
     const auto size = static_cast<uint32_t>(map.size);
     const uint32_t length = NERLA_AUDIO_PROCESSOR(transform)->state->process(
-        map.data, size, size, GST_BUFFER_PTS(buffer));
+        map.data, size, size, runningTime(transform, GST_BUFFER_PTS(buffer)));
     gst_buffer_unmap(buffer, &map);
     if (length == 0) {
         return GST_BASE_TRANSFORM_FLOW_DROPPED;

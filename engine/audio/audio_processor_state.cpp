@@ -25,17 +25,18 @@ WaveFormat AudioProcessorState::format() const {
 }
 
 uint32_t AudioProcessorState::process(uint8_t* data, uint32_t length, uint32_t capacity,
-                                      GstClockTime pts) {
+                                      GstClockTime start) {
     WaveFormat current = format();
     if (AudioEffectChain* chain = chain_.load(std::memory_order_acquire)) {
         length = chain->run(data, length, capacity, current);
     }
-    const int64_t start = GST_CLOCK_TIME_IS_VALID(pts) ? static_cast<int64_t>(pts / 100) : 0;
+    const int64_t start100ns =
+        GST_CLOCK_TIME_IS_VALID(start) ? static_cast<int64_t>(start / 100) : 0;
     std::lock_guard guard(lock_);
     if (!ring_) {
         ring_ = std::make_unique<HistoryRing>(format_);
     }
-    ring_->write(data, length, start);
+    ring_->write(data, length, start100ns);
     return length;
 }
 

@@ -21,8 +21,8 @@ class AudioProcessorState {
     WaveFormat format() const;
 
     // Effects, callbacks and ring for one buffer (streaming thread); the
-    // length after the effects.
-    uint32_t process(uint8_t* data, uint32_t length, uint32_t capacity, GstClockTime pts);
+    // length after the effects. `start` is the block's running time.
+    uint32_t process(uint8_t* data, uint32_t length, uint32_t capacity, GstClockTime start);
 
     // The chain, made with the current format and the float-DSP option when
     // `create` is set and there is none.
@@ -34,6 +34,12 @@ class AudioProcessorState {
     void withRing(F&& f) const {
         std::lock_guard guard(lock_);
         f(ring_.get());
+    }
+    // Runs f(ring, format) under the lock: the ring with the format it holds.
+    template <typename F>
+    void withHistory(F&& f) const {
+        std::lock_guard guard(lock_);
+        f(ring_.get(), format_);
     }
 
   private:

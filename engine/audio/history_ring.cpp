@@ -21,6 +21,7 @@ void HistoryRing::write(const uint8_t* data, size_t n, int64_t start100ns) {
         position_ = rest;
     }
     lastStart_ = start100ns;
+    lastBytes_ = std::min(n, size);
 }
 
 }  // namespace nerla

@@ -22,12 +22,15 @@ class HistoryRing {
     size_t writePosition() const { return position_; }
     int32_t frames() const { return frames_; }
     int64_t lastBlockStart() const { return lastStart_; }
+    // Bytes of the newest block that the ring holds.
+    size_t lastBlockBytes() const { return lastBytes_; }
 
   private:
     std::vector<uint8_t> bytes_;
     int32_t frames_;
     size_t position_ = 0;
     int64_t lastStart_ = 0;
+    size_t lastBytes_ = 0;
 };
 
 }  // namespace nerla
