@@ -14,12 +14,13 @@
 namespace nerla {
 namespace {
 
-// A bad file normally fails at once; the wait bounds the rare demuxer error
-// that the decoder swallows while it is still trying the demuxer.
-constexpr std::chrono::milliseconds kFileOpenTimeout{5000};
+// A bad file normally fails at once; a decoder that stalls (or swallows a
+// demuxer's error) shows no progress and is given up after the restarts.
+constexpr std::chrono::milliseconds kFileOpenTimeout{10000};
 constexpr std::chrono::milliseconds kUrlOpenTimeout{30000};
-// A local file shows its streams within milliseconds, even on a busy machine.
-constexpr std::chrono::milliseconds kFileStallTimeout{1500};
+// A local file shows its streams within milliseconds, even on a busy machine
+// under the sanitizers.
+constexpr std::chrono::milliseconds kFileStallTimeout{2000};
 constexpr int kStallRestarts = 3;
 
 }  // namespace
