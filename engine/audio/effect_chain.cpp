@@ -18,13 +18,13 @@ bool AudioEffectChain::removeDsp(uint32_t handle) {
     return dsps_.remove([handle](const DspEntry& e) { return e.handle == handle; });
 }
 
-uint32_t AudioEffectChain::addEffect(int32_t type) {
-    if (type <= 0 || format_.empty()) {
+uint32_t AudioEffectChain::addEffect(int32_t type, const WaveFormat& current) {
+    if (type <= 0 || format_.empty() || current.empty()) {
         return 0;
     }
     std::shared_ptr<CBaseFX> fx = createEffect(type);
-    if (!fx || !fx->Init(static_cast<int32_t>(format_.samplesPerSec), format_.channels,
-                         format_.bitsPerSample, format_.isFloat())) {
+    if (!fx || !fx->Init(static_cast<int32_t>(current.samplesPerSec), current.channels,
+                         current.bitsPerSample, current.isFloat())) {
         return 0;
     }
     const uint32_t handle = nextEffect_.fetch_add(1);

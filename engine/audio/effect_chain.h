@@ -24,7 +24,9 @@ class AudioEffectChain {
     // The new handle, or 0.
     uint32_t addDsp(NerlaDSPProc callback, void* user);
     bool removeDsp(uint32_t handle);
-    uint32_t addEffect(int32_t type);
+    // The effect starts on the stream's `current` format (the chain's own
+    // copy may be older than a format change).
+    uint32_t addEffect(int32_t type, const WaveFormat& current);
     bool removeEffect(uint32_t handle);
     std::shared_ptr<CBaseFX> effect(uint32_t handle) const;
 

@@ -23,7 +23,7 @@ Lookup findProcessor(NerlaHandle channel, AudioProcessorState*& state) {
     return state ? Lookup::Found : Lookup::NoProcessor;
 }
 
-AudioEffectChain* chainFor(NerlaHandle channel, bool create) {
+AudioProcessorState* processorFor(NerlaHandle channel) {
     AudioProcessorState* state = nullptr;
     switch (findProcessor(channel, state)) {
         case Lookup::NoChannel:
@@ -34,7 +34,12 @@ AudioEffectChain* chainFor(NerlaHandle channel, bool create) {
         case Lookup::Found:
             break;
     }
-    return state->chain(create);
+    return state;
+}
+
+AudioEffectChain* chainFor(NerlaHandle channel, bool create) {
+    AudioProcessorState* state = processorFor(channel);
+    return state ? state->chain(create) : nullptr;
 }
 
 // Parameter calls answer 1 for every live channel, whatever they find.
@@ -76,8 +81,9 @@ NERLA_API int32_t NERLA_CALL Nerla_ChannelRemoveDSP(NerlaHandle channel, uint32_
 
 NERLA_API uint32_t NERLA_CALL Nerla_ChannelSetFX(NerlaHandle channel, int32_t type) {
     return guarded(0u, [&]() -> uint32_t {
-        AudioEffectChain* chain = chainFor(channel, true);
-        return chain ? chain->addEffect(type) : 0;
+        AudioProcessorState* state = processorFor(channel);
+        AudioEffectChain* chain = state ? state->chain(true) : nullptr;
+        return chain ? chain->addEffect(type, state->format()) : 0;
     });
 }
 

@@ -262,3 +262,20 @@ TEST(AudioProcessor, CallbacksComeAndGoWhileAudioStreams) {
 }
 
 }  // namespace
+
+namespace {
+
+// The chain keeps its creation format; a new effect must see the stream's.
+TEST(AudioProcessor, EffectsStartOnTheCurrentFormat) {
+    ProcessorPipeline p(kStereo16);
+    p.negotiate(400);
+    AudioEffectChain* chain = p.state().chain(true);
+    p.setCaps("audio/x-raw,format=S16LE,layout=interleaved,rate=48000,channels=1");
+    p.negotiate(200);
+    EXPECT_EQ(chain->addEffect(8, p.state().format()), 0u);  // the channel copy needs stereo
+    p.setCaps(kStereo16);
+    p.negotiate(400);
+    EXPECT_EQ(chain->addEffect(8, p.state().format()), 324571u);
+}
+
+}  // namespace
