@@ -32,7 +32,7 @@ test-asan: deps
 	  ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --output-on-failure -j $(JOBS) -L engine
+	  ctest --output-on-failure -L engine
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -14,13 +14,18 @@
 namespace nerla {
 namespace {
 
+// Sanitizer builds run several times slower; their waits are longer.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kSlowdown = 4;
+#else
+constexpr int kSlowdown = 1;
+#endif
 // A bad file normally fails at once; a decoder that stalls (or swallows a
 // demuxer's error) shows no progress and is given up after the restarts.
-constexpr std::chrono::milliseconds kFileOpenTimeout{10000};
-constexpr std::chrono::milliseconds kUrlOpenTimeout{30000};
-// A local file shows its streams within milliseconds, even on a busy machine
-// under the sanitizers.
-constexpr std::chrono::milliseconds kFileStallTimeout{2000};
+constexpr std::chrono::milliseconds kFileOpenTimeout{10000 * kSlowdown};
+constexpr std::chrono::milliseconds kUrlOpenTimeout{30000 * kSlowdown};
+// A local file shows its streams within milliseconds, even on a busy machine.
+constexpr std::chrono::milliseconds kFileStallTimeout{2000 * kSlowdown};
 constexpr int kStallRestarts = 3;
 
 }  // namespace
