@@ -1,0 +1,31 @@
+// One initialised EGL display, shared by the contexts made on it. It stays
+// initialised for the life of the process: eglTerminate would end it for every
+// user of the same display in the process, and Mesa does not give back all it
+// took on a terminate and initialise again.
+#pragma once
+
+#include <EGL/egl.h>
+
+#include <memory>
+
+namespace nerla {
+
+class EglDisplay {
+  public:
+    // Mesa's surfaceless platform when offered, the default display otherwise;
+    // the same one on every call. Null when EGL cannot start.
+    static std::shared_ptr<EglDisplay> openHeadless();
+
+    EglDisplay(const EglDisplay&) = delete;
+    EglDisplay& operator=(const EglDisplay&) = delete;
+
+    EGLDisplay handle() const { return display_; }
+    bool hasExtension(const char* name) const;
+
+  private:
+    explicit EglDisplay(EGLDisplay display) : display_(display) {}
+
+    EGLDisplay display_;
+};
+
+}  // namespace nerla
