@@ -1,11 +1,14 @@
 #include "graph/direct_show.h"
 
+#include <gst/audio/audio.h>
 #include <gst/video/videooverlay.h>
 
 #include "audio/audio_processor.h"
 #include "audio/audio_renderer_factory.h"
 #include "frame/library.h"
 #include "frame/log.h"
+#include "frame/stream_flags.h"
+#include "graph/media_units.h"
 #include "graph/splitter_attempt.h"
 #include "video/renderer/basic_video_renderer.h"
 
@@ -39,7 +42,10 @@ IDirectShow::~IDirectShow() {
     // Stopping joins the streaming threads; nothing calls back after it.
     gst_element_set_state(GST_ELEMENT(pipeline_.get()), GST_STATE_NULL);
     state_.store(NERLA_STATE_STOPPED);
+    // No queued message reaches the handler after this.
     busWatch_.reset();
+    sizeWatch_.stop();
+    control_.reset();
     GstPtr<GstBus> bus(gst_pipeline_get_bus(pipeline_.get()));
     gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
     if (audioRenderer_) {
@@ -68,6 +74,7 @@ bool IDirectShow::createGraph() {
     GstPtr<GstBus> bus(gst_pipeline_get_bus(pipeline_.get()));
     gst_bus_set_sync_handler(bus.get(), &IDirectShow::onSyncMessage, this, nullptr);
     state_.store(NERLA_STATE_STOPPED);
+    control_ = std::make_unique<GraphControl>(pipeline_.get());
 
     const Library& library = Library::instance();
     audioRenderer_ = makeAudioRenderer(library.audioRendererChoice());
@@ -137,6 +144,8 @@ GstElement* IDirectShow::graphVideoSink() const {
 RenderResult IDirectShow::render(const std::string& uri, std::chrono::milliseconds timeout,
                                  bool local) {
     waiter_.arm();
+    // In READY first: the decoder is prepared for PAUSED inside a READY pipeline.
+    gst_element_set_state(GST_ELEMENT(pipeline_.get()), GST_STATE_READY);
     // A splitter plug-in gets the medium first.
     GCharPtr path(g_str_has_prefix(uri.c_str(), "file:")
                       ? g_filename_from_uri(uri.c_str(), nullptr, nullptr)
@@ -210,6 +219,7 @@ bool IDirectShow::openUri(const std::string& uri, std::chrono::milliseconds time
     }
     applyRenderResult(result);
     state_.store(NERLA_STATE_STOPPED);
+    watchVideoSize();
     watchBus();
     return true;
 }
@@ -255,6 +265,7 @@ bool IDirectShow::AddFile(const std::string& path) {
         return false;
     }
     state_.store(NERLA_STATE_STOPPED);
+    watchVideoSize();
     return true;
 }
 
@@ -271,6 +282,16 @@ void IDirectShow::watchBus() {
     g_source_attach(busWatch_.get(), context_.get());
 }
 
+void IDirectShow::watchVideoSize() {
+    GstPad* pad = videoRenderer_ ? videoRenderer_->sinkPad() : nullptr;
+    GstPtr<GstPad> own;
+    if (!pad && graphVideoSink()) {
+        own.reset(gst_element_get_static_pad(graphVideoSink(), "sink"));
+        pad = own.get();
+    }
+    sizeWatch_.watch(pad);
+}
+
 GstBusSyncReply IDirectShow::onSyncMessage(GstBus* /*bus*/, GstMessage* message, gpointer self) {
     auto* channel = static_cast<IDirectShow*>(self);
     channel->waiter_.onMessage(message);
@@ -285,7 +306,11 @@ GstBusSyncReply IDirectShow::onSyncMessage(GstBus* /*bus*/, GstMessage* message,
 }
 
 gboolean IDirectShow::onBusMessage(GstBus* /*bus*/, GstMessage* message, gpointer self) {
-    static_cast<IDirectShow*>(self)->HandleGraphEvent(message);
+    try {
+        static_cast<IDirectShow*>(self)->HandleGraphEvent(message);
+    } catch (...) {
+        GST_ERROR("exception stopped in the graph event handler");
+    }
     return G_SOURCE_CONTINUE;
 }
 
@@ -304,12 +329,222 @@ void IDirectShow::HandleGraphEvent(GstMessage* message) {
                         GST_OBJECT_NAME(GST_MESSAGE_SRC(message)));
             break;
         }
-        case GST_MESSAGE_EOS:
-            GST_INFO("channel %u: end of stream", handle_);
-            break;
         default:
             break;
     }
+    const GraphEvent event = graphEventOf(message, pipeline_.get());
+    switch (event.code) {
+        case GraphEventCode::Complete:
+            if (!control_ || control_->endIsStale(gst_message_get_seqnum(message))) {
+                GST_DEBUG("channel %u: end of stream from before the last seek", handle_);
+                break;
+            }
+            GST_INFO("channel %u: end of stream", handle_);
+            control_->endReached();
+            if (!notifySync(NERLA_SYNC_END, 0)) {
+                return;  // the callback freed the channel
+            }
+            if (loops(flags_)) {
+                SetPosition(0, 0, NERLA_UNIT_SECONDS);
+            } else {
+                Stop();
+            }
+            break;
+        case GraphEventCode::Repaint:
+            notifySync(NERLA_SYNC_REPAINT, 0);
+            break;
+        case GraphEventCode::VideoSizeChanged:
+            notifySync(NERLA_SYNC_SIZE_CHANGED, event.param1);
+            break;
+        case GraphEventCode::Paused:
+            if (pausePending_.exchange(false)) {
+                notifySync(NERLA_SYNC_PAUSED, 0);
+            }
+            break;
+        case GraphEventCode::DeviceLost:
+            if (!deviceLostReported_.exchange(true)) {
+                GST_WARNING("channel %u: output device lost", handle_);
+                notifySync(NERLA_SYNC_PAUSED, 0);
+            }
+            break;
+        case GraphEventCode::None:
+            break;
+    }
+}
+
+bool IDirectShow::notifySync(uint32_t type, uintptr_t data1) {
+    const NerlaSyncProc callback = syncCallback_.load();
+    if (!callback) {
+        return true;
+    }
+    const std::weak_ptr<int> alive = lifetime_;
+    callback(handle_, type, data1, 0);
+    return !alive.expired();
+}
+
+int32_t IDirectShow::SetSyncCallback(NerlaSyncProc callback) {
+    syncCallback_.store(callback);
+    return 1;
+}
+
+int32_t IDirectShow::RemoveSyncCallback() {
+    return syncCallback_.exchange(nullptr) ? 1 : 0;
+}
+
+int32_t IDirectShow::Play() {
+    if (!control_) {
+        return 1;
+    }
+    const int32_t state = state_.load();
+    if (state != NERLA_STATE_PAUSED && state != NERLA_STATE_STOPPED) {
+        return 0;
+    }
+    pausePending_.store(false);
+    deviceLostReported_.store(false);
+    if (!control_->run()) {
+        return 0;
+    }
+    state_.store(NERLA_STATE_PLAYING);
+    return 1;
+}
+
+int32_t IDirectShow::Pause() {
+    if (!control_) {
+        return 1;
+    }
+    if (state_.load() != NERLA_STATE_PLAYING) {
+        return 0;
+    }
+    pausePending_.store(true);
+    if (!control_->pause()) {
+        pausePending_.store(false);
+        return 0;
+    }
+    state_.store(NERLA_STATE_PAUSED);
+    return 1;
+}
+
+int32_t IDirectShow::Stop() {
+    const int32_t state = state_.load();
+    if (!control_ || (state != NERLA_STATE_PLAYING && state != NERLA_STATE_PAUSED)) {
+        return 0;
+    }
+    // Stopped is paused: the pipeline stays prerolled.
+    if (!control_->pause()) {
+        return 0;
+    }
+    state_.store(NERLA_STATE_STOPPED);
+    return 1;
+}
+
+std::optional<double> IDirectShow::frameRate() {
+    if (!videoRenderer_) {
+        setError(NERLA_ERROR_POSITION);
+        return std::nullopt;
+    }
+    NerlaChannelInfo info{};
+    if (!videoRenderer_->QueryVideoInfo(info) || !(info.framesPerSecond > 0.0f)) {
+        return kDefaultFrameRate;
+    }
+    return info.framesPerSecond;
+}
+
+double IDirectShow::GetLength(int32_t unit) {
+    if (state_.load() == NERLA_STATE_NONE || !control_) {
+        return 0.0;
+    }
+    double fps = 0.0;
+    if (unitNeedsFrameRate(unit)) {
+        const std::optional<double> rate = frameRate();
+        if (!rate) {
+            return 0.0;
+        }
+        fps = *rate;
+    }
+    const std::optional<int64_t> length = control_->duration();
+    return length ? lengthInUnit(*length, unit, fps) : 0.0;
+}
+
+double IDirectShow::GetPosition(int32_t unit) {
+    if (state_.load() == NERLA_STATE_NONE || !control_) {
+        return 0.0;
+    }
+    double fps = 0.0;
+    if (unitNeedsFrameRate(unit)) {
+        const std::optional<double> rate = frameRate();
+        if (!rate) {
+            return 0.0;
+        }
+        fps = *rate;
+    }
+    const std::optional<int64_t> position = control_->position();
+    return position ? positionInUnit(*position, unit, fps) : 0.0;
+}
+
+int32_t IDirectShow::SetPosition(uint32_t low, uint32_t high, int32_t unit) {
+    if (state_.load() == NERLA_STATE_NONE) {
+        return 0;
+    }
+    if (!control_) {
+        setError(NERLA_ERROR_POSITION);
+        return 0;
+    }
+    double fps = 0.0;
+    if (unitNeedsFrameRate(unit)) {
+        const std::optional<double> rate = frameRate();
+        if (!rate) {
+            return 0;
+        }
+        fps = *rate;
+    }
+    const auto value = static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low);
+    return control_->seek(mediaTimeFromUnit(value, unit, fps)) ? 1 : 0;
+}
+
+int32_t IDirectShow::SetRate(double rate) {
+    if (!control_) {
+        setError(NERLA_ERROR_DEVICE);
+        return 0;
+    }
+    control_->setRate(rate);
+    setError(NERLA_OK);
+    return 1;
+}
+
+double IDirectShow::GetRate() {
+    if (!control_) {
+        setError(NERLA_ERROR_DEVICE);
+        return 1.0;
+    }
+    setError(NERLA_OK);
+    return control_->rate();
+}
+
+bool IDirectShow::fillAudioInfo(NerlaChannelInfo& info) {
+    if (GstPad* input = processor_.sinkPad()) {
+        CapsPtr caps(gst_pad_get_current_caps(input));
+        GstAudioInfo audio;
+        if (!caps || !gst_audio_info_from_caps(&audio, caps.get())) {
+            return false;
+        }
+        info.audioChannels = GST_AUDIO_INFO_CHANNELS(&audio);
+        info.audioSampleRate = GST_AUDIO_INFO_RATE(&audio);
+        info.audioBitsPerSample = GST_AUDIO_INFO_WIDTH(&audio);
+        info.audioFloat = GST_AUDIO_INFO_IS_FLOAT(&audio) ? 1 : 0;
+        return true;
+    }
+    if (audioRenderer_) {
+        return audioRenderer_->QueryAudioInfo(info);
+    }
+    setError(NERLA_ERROR_NOAUDIO);
+    return false;
+}
+
+int32_t IDirectShow::GetInfo(NerlaChannelInfo& info) {
+    info = NerlaChannelInfo{};
+    const bool video = videoRenderer_ && videoRenderer_->QueryVideoInfo(info);
+    const bool audio = fillAudioInfo(info);
+    return video && audio ? 1 : 0;
 }
 
 }  // namespace nerla

@@ -8,15 +8,19 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "audio/audio_renderer.h"
 #include "frame/gst_ptr.h"
 #include "graph/graph_builder.h"
+#include "graph/graph_control.h"
+#include "graph/graph_events.h"
 #include "graph/graph_waiter.h"
 #include "graph/pipeline_branch.h"
 #include "graph/plugin_filter_queue.h"
 #include "graph/render_result.h"
+#include "graph/video_size_watch.h"
 #include "nerla.h"
 #include "video/renderer/video_renderer.h"
 
@@ -41,6 +45,22 @@ class IDirectShow : public StreamRouter {
     GstPipeline* GetGraph() const { return pipeline_.get(); }
     int32_t GetState() const { return state_.load(); }
 
+    // Transport: 0 when the state does not allow it or the pipeline refused.
+    int32_t Play();
+    int32_t Pause();
+    int32_t Stop();
+    // In the units of nerla.h; 0.0 when unknown.
+    double GetLength(int32_t unit);
+    double GetPosition(int32_t unit);
+    // `high`:`low` is a whole number in `unit`.
+    int32_t SetPosition(uint32_t low, uint32_t high, int32_t unit);
+    int32_t SetRate(double rate);
+    double GetRate();
+    // 1 when both the video and the audio part were filled.
+    int32_t GetInfo(NerlaChannelInfo& info);
+    int32_t SetSyncCallback(NerlaSyncProc callback);
+    int32_t RemoveSyncCallback();
+
     // The window the video goes to; set before opening so that a sink that
     // asks for a window while prerolling gets this one.
     void setTargetWindow(NerlaWindow window) { targetWindow_.store(window); }
@@ -56,6 +76,8 @@ class IDirectShow : public StreamRouter {
   protected:
     // A bus message on the thread that created the channel.
     virtual void HandleGraphEvent(GstMessage* message);
+    // Calls the sync callback, if set; false when the callback freed the channel.
+    bool notifySync(uint32_t type, uintptr_t data1);
 
   private:
     GstPad* claimAudioInput() override;
@@ -69,6 +91,10 @@ class IDirectShow : public StreamRouter {
     void finishGraph();
     bool openUri(const std::string& uri, std::chrono::milliseconds timeout, bool local);
     void watchBus();
+    void watchVideoSize();
+    // The video's frame rate; null with NERLA_ERROR_POSITION without video.
+    std::optional<double> frameRate();
+    bool fillAudioInfo(NerlaChannelInfo& info);
 
     static GstBusSyncReply onSyncMessage(GstBus* bus, GstMessage* message, gpointer self);
     static gboolean onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
@@ -77,6 +103,12 @@ class IDirectShow : public StreamRouter {
     uint32_t handle_ = 0;
     std::atomic<int32_t> state_{NERLA_STATE_NONE};
     std::atomic<NerlaWindow> targetWindow_{0};
+    std::atomic<NerlaSyncProc> syncCallback_{nullptr};
+    std::atomic<bool> pausePending_{false};
+    // A failing output reports every buffer; the host hears of it once per Play.
+    std::atomic<bool> deviceLostReported_{false};
+    // Expires with the channel; lets an event handler see a callback free it.
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
 
     GstPtr<GstPipeline> pipeline_;
     std::unique_ptr<IAudioRenderer2> audioRenderer_;
@@ -85,6 +117,8 @@ class IDirectShow : public StreamRouter {
     std::unique_ptr<GraphBuilder> builder_;
     PluginFilterQueue pluginFilters_;
     GraphWaiter waiter_;
+    std::unique_ptr<GraphControl> control_;
+    VideoSizeWatch sizeWatch_;
     bool audioClaimed_ = false;  // guarded by the builder's lock
     bool videoClaimed_ = false;
     MainContextPtr context_;

@@ -40,6 +40,27 @@ StreamKind kindOf(GstPad* pad) {
     return StreamKind::Other;
 }
 
+// uridecodebin3 starts its source before its inner decodebin3 when it goes
+// to PAUSED: a stream that reaches the decodebin3 while that is still in
+// READY is refused as flushing and the medium never prerolls. Bringing the
+// decodebin3 to PAUSED first closes the gap. The pipeline must be in READY
+// or above already: its own step to READY would take the decodebin3 back.
+void prepareDecoder(GstElement* uriDecoder) {
+    gst_element_set_state(uriDecoder, GST_STATE_READY);
+    GstIterator* it = gst_bin_iterate_elements(GST_BIN(uriDecoder));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        auto* child = GST_ELEMENT(g_value_get_object(&item));
+        GstElementFactory* factory = gst_element_get_factory(child);
+        if (factory && std::string_view(GST_OBJECT_NAME(factory)) == "decodebin3") {
+            gst_element_set_state(child, GST_STATE_PAUSED);
+        }
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+}
+
 }  // namespace
 
 GraphBuilder::GraphBuilder(GstPipeline* pipeline, StreamRouter& router)
@@ -169,6 +190,7 @@ bool GraphBuilder::addSource(const std::string& uri, bool follow) {
     if (!gst_bin_add(GST_BIN(pipeline_), decoder)) {
         return false;
     }
+    prepareDecoder(decoder);
     if (follow) {
         gst_element_sync_state_with_parent(decoder);
     }

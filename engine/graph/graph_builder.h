@@ -36,8 +36,9 @@ class GraphBuilder {
     GraphBuilder(const GraphBuilder&) = delete;
     GraphBuilder& operator=(const GraphBuilder&) = delete;
 
-    // Adds a decoder for `uri` to the pipeline; it links its streams as
-    // they appear. When `follow` is set it joins the pipeline's state.
+    // Adds a decoder for `uri` to the pipeline (in READY or above); it links
+    // its streams as they appear. When `follow` is set it joins the
+    // pipeline's state.
     bool addSource(const std::string& uri, bool follow);
 
     // Replaces every decoder added by addSource with a new one for the same

@@ -1,32 +1,54 @@
 // nerlaplay: the engine's command-line host. Opens a file or URL with the
-// flag word of the chosen layout and prints what the engine reports.
+// flag word of the chosen layout, plays it to the end (in a window of the
+// video sink's own when there is a display) and prints what the engine
+// reports: position, length and state once a second, and the sync events.
+#include <glib-unix.h>
 #include <gst/gst.h>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
 #include "nerla.h"
 
+// Attribute 3 (the rate) comes with the engine's attribute exports; an
+// engine without them leaves these null.
+#pragma weak Nerla_ChannelSetAttribute
+#pragma weak Nerla_ChannelGetAttribute
+
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: nerlaplay [--layout sbs|tb|2d] FILE|URL\n");
+    std::fprintf(stderr,
+                 "usage: nerlaplay [--layout sbs|tb|2d] [--start SECONDS] [--loop | --loops N]\n"
+                 "                 [--rate RATE] FILE|URL\n"
+                 "  --start SECONDS  start at this position\n"
+                 "  --loop           play again from the start at every end (Ctrl+C stops)\n"
+                 "  --loops N        the same, quitting after N ends\n"
+                 "  --rate RATE      playback rate, 1.0 normal\n");
     return 2;
 }
 
 bool layoutFlags(std::string_view layout, uint32_t& flags) {
     if (layout == "sbs") {
-        flags = NERLA_FLAG_SIDE_BY_SIDE;
+        flags |= NERLA_FLAG_SIDE_BY_SIDE;
     } else if (layout == "tb") {
-        flags = NERLA_FLAG_TOP_BOTTOM;
+        flags |= NERLA_FLAG_TOP_BOTTOM;
     } else if (layout == "2d") {
-        flags = NERLA_FLAG_SINGLE_VIEW;
+        flags |= NERLA_FLAG_SINGLE_VIEW;
     } else {
         return false;
     }
     return true;
+}
+
+bool parseNumber(const char* text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0';
 }
 
 bool isUrl(const std::string& text) {
@@ -77,17 +99,140 @@ void printStreams(GstPipeline* pipeline) {
     gst_iterator_free(it);
 }
 
+const char* stateName(int32_t state) {
+    switch (state) {
+        case NERLA_STATE_PLAYING:
+            return "playing";
+        case NERLA_STATE_PAUSED:
+            return "paused";
+        case NERLA_STATE_STOPPED:
+            return "stopped";
+        default:
+            return "no graph";
+    }
+}
+
+// h:mm:ss of whole seconds.
+std::string clockText(double seconds) {
+    const long whole = seconds > 0 ? static_cast<long>(seconds) : 0;
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", whole / 3600, whole / 60 % 60, whole % 60);
+    return text;
+}
+
+// What the sync callback and the timers share; the callback has no user value.
+struct Session {
+    NerlaHandle channel = 0;
+    GMainLoop* loop = nullptr;
+    bool looping = false;
+    long endsToQuit = 0;  // 0: never
+    long ends = 0;
+};
+Session session;
+
+void printStatus() {
+    const double position = Nerla_ChannelGetPosition(session.channel, NERLA_UNIT_MILLISECONDS);
+    const double length = Nerla_ChannelGetLength(session.channel, NERLA_UNIT_SECONDS);
+    const int32_t state = Nerla_ChannelGetState(session.channel);
+    std::printf("position %s  %8.3f s  length %8.3f s  state %s\n",
+                clockText(position / 1000).c_str(), position / 1000, length, stateName(state));
+    std::fflush(stdout);
+}
+
+gboolean quitLoop(gpointer) {
+    g_main_loop_quit(session.loop);
+    return G_SOURCE_REMOVE;
+}
+
+void NERLA_CALL onSync(NerlaHandle channel, uint32_t type, uintptr_t data1, uintptr_t data2) {
+    switch (type) {
+        case NERLA_SYNC_END:
+            ++session.ends;
+            std::printf("sync %u: end of stream (%u, %lu, %lu), end %ld\n", channel, type,
+                        static_cast<unsigned long>(data1), static_cast<unsigned long>(data2),
+                        session.ends);
+            // Without the loop the channel stops; with it, it plays on.
+            if (!session.looping ||
+                (session.endsToQuit > 0 && session.ends >= session.endsToQuit)) {
+                g_idle_add(&quitLoop, nullptr);
+            }
+            break;
+        case NERLA_SYNC_REPAINT:
+            std::printf("sync %u: repaint (%u)\n", channel, type);
+            break;
+        case NERLA_SYNC_SIZE_CHANGED:
+            std::printf("sync %u: native video size %lux%lu (%u, 0x%lx)\n", channel,
+                        static_cast<unsigned long>(data1 & 0xFFFF),
+                        static_cast<unsigned long>((data1 >> 16) & 0xFFFF), type,
+                        static_cast<unsigned long>(data1));
+            break;
+        case NERLA_SYNC_PAUSED:
+            std::printf("sync %u: paused or output device lost (%u)\n", channel, type);
+            break;
+        default:
+            std::printf("sync %u: type %u (%lu, %lu)\n", channel, type,
+                        static_cast<unsigned long>(data1), static_cast<unsigned long>(data2));
+            break;
+    }
+    std::fflush(stdout);
+}
+
+gboolean onSecond(gpointer) {
+    printStatus();
+    return G_SOURCE_CONTINUE;
+}
+
+gboolean onSignal(gpointer) {
+    std::printf("interrupted\n");
+    g_main_loop_quit(session.loop);
+    return G_SOURCE_CONTINUE;
+}
+
+// The rate goes through attribute 3, like any host's.
+bool applyRate(double rate) {
+    if (!Nerla_ChannelSetAttribute || !Nerla_ChannelGetAttribute) {
+        std::fprintf(stderr,
+                     "nerlaplay: this engine build has no attribute exports; "
+                     "playing at the normal rate\n");
+        return false;
+    }
+    const int32_t result =
+        Nerla_ChannelSetAttribute(session.channel, NERLA_ATTRIB_RATE, static_cast<float>(rate));
+    std::printf("rate: %.3f (result %d, error %d)\n",
+                Nerla_ChannelGetAttribute(session.channel, NERLA_ATTRIB_RATE), result,
+                Nerla_ErrorGetCode());
+    return result != 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     uint32_t flags = 0;
     std::string medium;
+    double start = -1.0;
+    double rate = 1.0;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--layout" && i + 1 < argc) {
+        const bool hasValue = i + 1 < argc;
+        double number = 0.0;
+        if (arg == "--layout" && hasValue) {
             if (!layoutFlags(argv[++i], flags)) {
                 return usage();
             }
+        } else if (arg == "--start" && hasValue && parseNumber(argv[i + 1], number) &&
+                   number >= 0) {
+            start = number;
+            ++i;
+        } else if (arg == "--rate" && hasValue && parseNumber(argv[i + 1], number) && number > 0) {
+            rate = number;
+            ++i;
+        } else if (arg == "--loop") {
+            session.looping = true;
+        } else if (arg == "--loops" && hasValue && parseNumber(argv[i + 1], number) &&
+                   number >= 1) {
+            session.looping = true;
+            session.endsToQuit = static_cast<long>(number);
+            ++i;
         } else if (arg.starts_with("--") || !medium.empty()) {
             return usage();
         } else {
@@ -97,12 +242,18 @@ int main(int argc, char** argv) {
     if (medium.empty()) {
         return usage();
     }
+    if (session.looping) {
+        flags |= NERLA_FLAG_LOOP;
+    }
 
     if (!Nerla_Init(0, 0)) {
         std::fprintf(stderr, "nerlaplay: the engine did not start (error %d)\n",
                      Nerla_ErrorGetCode());
         return 1;
     }
+    // No host window: the video sink opens a window of its own (or none
+    // without a display) instead of drawing into whatever window is active.
+    Nerla_SetConfig(NERLA_CONFIG_DEFAULT_WINDOW, 0);
     const NerlaHandle channel = isUrl(medium) ? Nerla_StreamCreateURL(medium.c_str(), 0, 0, flags)
                                               : Nerla_StreamCreateFile(medium.c_str(), 0, 0, flags);
     const int error = Nerla_ErrorGetCode();
@@ -113,8 +264,40 @@ int main(int argc, char** argv) {
         Nerla_Free();
         return error ? error : 1;
     }
+    session.channel = channel;
     printStreams(static_cast<GstPipeline*>(Nerla_GetGraph(channel)));
+    NerlaChannelInfo info{};
+    Nerla_ChannelGetInfo(channel, &info);
+    std::printf("video: %dx%d at %.3f frames/s\naudio: %d channels, %d Hz, %d bits%s\n",
+                info.videoWidth, info.videoHeight, info.framesPerSecond, info.audioChannels,
+                info.audioSampleRate, info.audioBitsPerSample, info.audioFloat ? " float" : "");
+
+    Nerla_ChannelSetCallbackSync(channel, &onSync);
+    if (start >= 0) {
+        const int32_t moved =
+            Nerla_ChannelSetPosition(channel, start * 1000.0, NERLA_UNIT_MILLISECONDS);
+        std::printf("start at %.3f s: %s\n", start, moved ? "done" : "refused");
+    }
+    if (rate != 1.0) {
+        applyRate(rate);
+    }
+
+    // The engine delivers the channel's events through this thread's main
+    // context; the loop dispatches them.
+    session.loop = g_main_loop_new(nullptr, FALSE);
+    g_timeout_add_seconds(1, &onSecond, nullptr);
+    g_unix_signal_add(SIGINT, &onSignal, nullptr);
+    g_unix_signal_add(SIGTERM, &onSignal, nullptr);
+    const bool playing = Nerla_ChannelPlay(channel) != 0;
+    if (!playing) {
+        std::fprintf(stderr, "nerlaplay: cannot play (error %d)\n", Nerla_ErrorGetCode());
+    } else {
+        printStatus();
+        g_main_loop_run(session.loop);
+        printStatus();
+    }
+    g_main_loop_unref(session.loop);
     Nerla_StreamFree(channel);
     Nerla_Free();
-    return 0;
+    return playing ? 0 : 1;
 }
