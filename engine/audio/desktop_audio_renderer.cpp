@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "audio/audio_devices.h"
+#include "audio/audio_info.h"
 #include "audio/output_level.h"
 #include "audio/volume_curve.h"
 #include "frame/library.h"
@@ -75,19 +76,7 @@ bool IDesktopAudioRenderer::VerifyConnection(IDirectShow& /*channel*/, GstPad* u
 }
 
 bool IDesktopAudioRenderer::QueryAudioInfo(NerlaChannelInfo& info) {
-    if (!branch_.sinkPad()) {
-        return false;
-    }
-    CapsPtr caps(gst_pad_get_current_caps(branch_.sinkPad()));
-    GstAudioInfo audio;
-    if (!caps || !gst_audio_info_from_caps(&audio, caps.get())) {
-        return false;
-    }
-    info.audioChannels = GST_AUDIO_INFO_CHANNELS(&audio);
-    info.audioSampleRate = GST_AUDIO_INFO_RATE(&audio);
-    info.audioBitsPerSample = GST_AUDIO_INFO_WIDTH(&audio);
-    info.audioFloat = GST_AUDIO_INFO_IS_FLOAT(&audio) ? 1 : 0;
-    return true;
+    return branch_.sinkPad() && audioInfoFromPad(branch_.sinkPad(), info);
 }
 
 GstElement* IDesktopAudioRenderer::levelStage() const {

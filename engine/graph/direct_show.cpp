@@ -3,6 +3,7 @@
 #include <gst/audio/audio.h>
 #include <gst/video/videooverlay.h>
 
+#include "audio/audio_info.h"
 #include "audio/audio_processor.h"
 #include "audio/audio_renderer_factory.h"
 #include "frame/library.h"
@@ -449,36 +450,28 @@ std::optional<double> IDirectShow::frameRate() {
     return info.framesPerSecond;
 }
 
+// The frame rate a unit needs (0 for the others); null when it needs one
+// that the channel does not have.
+std::optional<double> IDirectShow::rateForUnit(int32_t unit) {
+    return unitNeedsFrameRate(unit) ? frameRate() : std::optional<double>(0.0);
+}
+
 double IDirectShow::GetLength(int32_t unit) {
     if (state_.load() == NERLA_STATE_NONE || !control_) {
         return 0.0;
     }
-    double fps = 0.0;
-    if (unitNeedsFrameRate(unit)) {
-        const std::optional<double> rate = frameRate();
-        if (!rate) {
-            return 0.0;
-        }
-        fps = *rate;
-    }
-    const std::optional<int64_t> length = control_->duration();
-    return length ? lengthInUnit(*length, unit, fps) : 0.0;
+    const std::optional<double> fps = rateForUnit(unit);
+    const std::optional<int64_t> length = fps ? control_->duration() : std::nullopt;
+    return length ? lengthInUnit(*length, unit, *fps) : 0.0;
 }
 
 double IDirectShow::GetPosition(int32_t unit) {
     if (state_.load() == NERLA_STATE_NONE || !control_) {
         return 0.0;
     }
-    double fps = 0.0;
-    if (unitNeedsFrameRate(unit)) {
-        const std::optional<double> rate = frameRate();
-        if (!rate) {
-            return 0.0;
-        }
-        fps = *rate;
-    }
-    const std::optional<int64_t> position = control_->position();
-    return position ? positionInUnit(*position, unit, fps) : 0.0;
+    const std::optional<double> fps = rateForUnit(unit);
+    const std::optional<int64_t> position = fps ? control_->position() : std::nullopt;
+    return position ? positionInUnit(*position, unit, *fps) : 0.0;
 }
 
 int32_t IDirectShow::SetPosition(uint32_t low, uint32_t high, int32_t unit) {
@@ -522,16 +515,7 @@ double IDirectShow::GetRate() {
 
 bool IDirectShow::fillAudioInfo(NerlaChannelInfo& info) {
     if (GstPad* input = processor_.sinkPad()) {
-        CapsPtr caps(gst_pad_get_current_caps(input));
-        GstAudioInfo audio;
-        if (!caps || !gst_audio_info_from_caps(&audio, caps.get())) {
-            return false;
-        }
-        info.audioChannels = GST_AUDIO_INFO_CHANNELS(&audio);
-        info.audioSampleRate = GST_AUDIO_INFO_RATE(&audio);
-        info.audioBitsPerSample = GST_AUDIO_INFO_WIDTH(&audio);
-        info.audioFloat = GST_AUDIO_INFO_IS_FLOAT(&audio) ? 1 : 0;
-        return true;
+        return audioInfoFromPad(input, info);
     }
     if (audioRenderer_) {
         return audioRenderer_->QueryAudioInfo(info);

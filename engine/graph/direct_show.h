@@ -94,6 +94,7 @@ class IDirectShow : public StreamRouter {
     void watchVideoSize();
     // The video's frame rate; null with NERLA_ERROR_POSITION without video.
     std::optional<double> frameRate();
+    std::optional<double> rateForUnit(int32_t unit);
     bool fillAudioInfo(NerlaChannelInfo& info);
 
     static GstBusSyncReply onSyncMessage(GstBus* bus, GstMessage* message, gpointer self);
