@@ -296,6 +296,9 @@ void IDirectShow::watchVideoSize() {
 GstBusSyncReply IDirectShow::onSyncMessage(GstBus* /*bus*/, GstMessage* message, gpointer self) {
     auto* channel = static_cast<IDirectShow*>(self);
     channel->waiter_.onMessage(message);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS && channel->control_) {
+        channel->control_->sinksEnded();
+    }
     if (gst_is_video_overlay_prepare_window_handle_message(message)) {
         const NerlaWindow window = channel->targetWindow_.load();
         if (window) {

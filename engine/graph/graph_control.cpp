@@ -92,14 +92,28 @@ bool GraphControl::seekAt(double rate, GstClockTime start) {
         gst_event_new_seek(rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
                            static_cast<gint64>(start), GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
     const uint32_t seqnum = gst_event_get_seqnum(seek);
+    // After the sinks have ended, a playing audio sink sometimes keeps its
+    // clock stopped through a flushing seek: seek paused, then play again.
+    GstState state = GST_STATE_NULL;
+    gst_element_get_state(pipeline, &state, nullptr, 0);
+    const bool replay = sinksEnded_.exchange(false) && state == GST_STATE_PLAYING;
+    if (replay) {
+        gst_element_set_state(pipeline, GST_STATE_PAUSED);
+    }
     if (!gst_element_send_event(pipeline, seek)) {
         GST_INFO("seek to %" GST_TIME_FORMAT " at rate %f refused", GST_TIME_ARGS(start), rate);
+        if (replay) {
+            gst_element_set_state(pipeline, GST_STATE_PLAYING);
+        }
         return false;
     }
     noteSeek(seqnum);
     ended_.store(false);
     const GstStateChangeReturn settled =
         gst_element_get_state(pipeline, nullptr, nullptr, kSeekSettleTimeout);
+    if (replay) {
+        gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    }
     if (settled == GST_STATE_CHANGE_FAILURE) {
         GST_INFO("the pipeline failed after the seek");
         return false;

@@ -26,6 +26,8 @@ class GraphControl {
     // position may lag a frame behind when they dropped late frames.
     std::optional<int64_t> position() const;
     void endReached() { ended_.store(true); }
+    // The sinks have posted their end of stream (streaming thread).
+    void sinksEnded() { sinksEnded_.store(true); }
     // Moves to `mediaTime` at the current rate.
     bool seek(int64_t mediaTime);
     // Goes on from the current position at `rate`; refused rates (not above
@@ -44,6 +46,7 @@ class GraphControl {
     GstPtr<GstPipeline> pipeline_;
     std::atomic<double> rate_{1.0};
     std::atomic<bool> ended_{false};
+    std::atomic<bool> sinksEnded_{false};
     mutable std::mutex seeksLock_;
     uint32_t latestSeek_ = 0;                 // GST_SEQNUM_INVALID before the first seek
     std::array<uint32_t, 8> earlierSeeks_{};  // the ones before it, oldest overwritten
