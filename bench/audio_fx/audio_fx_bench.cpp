@@ -18,30 +18,18 @@
 #include <string>
 #include <vector>
 
+#include "../bench_timing.h"
 #include "audio/effect_factory.h"
 #include "frame/sample_convert.h"
 #include "nerla.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::bestOf;
+using bench::Clock;
+using bench::secondsSince;
 constexpr int kRate = 48000;
 constexpr size_t kBlock = 4800;  // 100 ms, about what a decoder hands over
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-template <typename F>
-double bestOf(int rounds, F&& f) {
-    double best = 1e30;
-    for (int r = 0; r < rounds; ++r) {
-        const Clock::time_point start = Clock::now();
-        f();
-        best = std::min(best, secondsSince(start));
-    }
-    return best;
-}
 
 // Music-like: three tones, a slow swell and some noise; stereo float.
 std::vector<float> makeAudio(size_t frames) {

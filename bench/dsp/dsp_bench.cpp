@@ -3,6 +3,8 @@
 //   bench_dsp [MINUTES]
 #include <kiss_fft.h>
 
+#include "../bench_timing.h"
+
 #include <unistd.h>
 #include <algorithm>
 #include <chrono>
@@ -20,22 +22,9 @@
 namespace {
 
 using namespace corvane::dsp;
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-template <typename F>
-double bestOf(int rounds, F&& f) {
-    double best = 1e30;
-    for (int r = 0; r < rounds; ++r) {
-        const Clock::time_point start = Clock::now();
-        f();
-        best = std::min(best, secondsSince(start));
-    }
-    return best;
-}
+using bench::bestOf;
+using bench::Clock;
+using bench::secondsSince;
 
 void fftFigures() {
     std::printf("forward + inverse complex transform, best of 5 rounds, per pair\n");
