@@ -166,6 +166,24 @@ typedef struct NerlaStreamInfo {
     int32_t enabled;
 } NerlaStreamInfo;
 
+/* Bitmap laid over the video (Nerla_ChannelOverlayBMP). The first eleven
+ * fields are the 44 bytes of the classic description; the last one points to
+ * the RGB32 pixels instead of a device context (at offset 48 on 64-bit). */
+typedef struct NerlaOverlayBitmap {
+    int32_t show;       /* > 0 show, <= 0 hide */
+    int32_t sourceLeft; /* in pixels of the bitmap */
+    int32_t sourceTop;
+    int32_t sourceRight;
+    int32_t sourceBottom;
+    float destLeft; /* fractions of the video width and height, 0..1 */
+    float destTop;
+    float destRight;
+    float destBottom;
+    float opacity;     /* 0..1 */
+    uint32_t colorKey; /* 0x00BBGGRR: pixels of this colour are transparent */
+    const NerlaBitmap* bitmap;
+} NerlaOverlayBitmap;
+
 typedef struct NerlaColorRange {
     float minimum;
     float maximum;

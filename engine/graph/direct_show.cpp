@@ -199,7 +199,7 @@ void IDirectShow::finishGraph() {
     }
     if (!videoRenderer_) {
         auto basic = std::make_unique<CBasicVideoRenderer>();
-        if (basic->AttachToGraph(*this) && basic->VerifyConnection(*this)) {
+        if (basic->AttachToGraph(*this, nullptr) && basic->VerifyConnection(*this)) {
             videoRenderer_ = std::move(basic);
         } else {
             basic->Destroy();

@@ -10,7 +10,7 @@
 
 namespace nerla {
 
-bool CBasicVideoRenderer::AttachToGraph(IDirectShow& channel) {
+bool CBasicVideoRenderer::AttachToGraph(IDirectShow& channel, GstPad* /*upstream*/) {
     sink_ = refGst(channel.graphVideoSink());
     if (!sink_) {
         return false;

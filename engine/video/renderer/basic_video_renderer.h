@@ -9,10 +9,20 @@ namespace nerla {
 
 class CBasicVideoRenderer final : public IVideoRenderer2 {
   public:
-    bool AttachToGraph(IDirectShow& channel) override;
-    bool VerifyConnection(IDirectShow& channel) override;
     bool QueryVideoInfo(NerlaChannelInfo& info) override;
     int32_t BindWindow(NerlaWindow window, const NerlaRect* rect) override;
+    // The graph's own sink repaints itself.
+    int32_t RepaintFrame(NerlaWindow, uintptr_t) override { return 1; }
+    int32_t SetStreamAlpha(int32_t, float) override { return 1; }
+    float GetStreamAlpha(int32_t) override { return 0.0f; }
+    int32_t SetOverlay(const NerlaOverlayBitmap*) override { return 0; }
+    int32_t SetStreamRect(int32_t, const NerlaRect&) override { return 0; }
+    NerlaBitmap* GrabBitmap() override { return nullptr; }
+    int32_t GetColorControlRange(NerlaColorRange&) override { return 0; }
+    int32_t SetColorControl(int32_t, float) override { return 0; }
+    bool AttachToGraph(IDirectShow& channel, GstPad* upstream) override;
+    bool VerifyConnection(IDirectShow& channel) override;
+    int32_t SetViewValue(int32_t) override { return 0; }
     GstPad* sinkPad() override { return nullptr; }
     void Destroy() override;
 
