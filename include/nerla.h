@@ -135,6 +135,7 @@ typedef struct NerlaBitmap {
 #define NERLA_SYNC_REPAINT 5
 #define NERLA_SYNC_SIZE_CHANGED 6
 #define NERLA_SYNC_PAUSED 8
+#define NERLA_SYNC_SLIDE 10 /* to a slide's own callback; data2 is its user value */
 
 /* Channel attributes */
 #define NERLA_ATTRIB_VOLUME 1

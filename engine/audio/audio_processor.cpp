@@ -44,6 +44,19 @@ static gboolean nerla_audio_processor_set_caps(GstBaseTransform* transform, GstC
     return TRUE;
 }
 
+// The segment goes to the state too: the play position is read in it.
+static gboolean nerla_audio_processor_sink_event(GstBaseTransform* transform, GstEvent* event) {
+    if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
+        const GstSegment* segment = nullptr;
+        gst_event_parse_segment(event, &segment);
+        if (segment) {
+            NERLA_AUDIO_PROCESSOR(transform)->state->setSegment(*segment);
+        }
+    }
+    return GST_BASE_TRANSFORM_CLASS(nerla_audio_processor_parent_class)
+        ->sink_event(transform, event);
+}
+
 // A time stamp as running time, the time base of the element's clock; a
 // stamp outside the segment stays as it is.
 static GstClockTime runningTime(GstBaseTransform* transform, GstClockTime pts) {
@@ -96,6 +109,7 @@ static void nerla_audio_processor_class_init(NerlaAudioProcessorClass* klass) {
     G_OBJECT_CLASS(klass)->finalize = nerla_audio_processor_finalize;
     transformClass->set_caps = nerla_audio_processor_set_caps;
     transformClass->transform_ip = nerla_audio_processor_transform_ip;
+    transformClass->sink_event = nerla_audio_processor_sink_event;
     transformClass->passthrough_on_same_caps = FALSE;
 }
 

@@ -40,6 +40,24 @@ uint32_t AudioProcessorState::process(uint8_t* data, uint32_t length, uint32_t c
     return length;
 }
 
+void AudioProcessorState::setSegment(const GstSegment& segment) {
+    std::lock_guard guard(lock_);
+    gst_segment_copy_into(&segment, &segment_);
+    haveSegment_ = true;
+}
+
+std::optional<GstClockTime> AudioProcessorState::runningTimeOf(GstClockTime position) const {
+    std::lock_guard guard(lock_);
+    if (!haveSegment_ || segment_.format != GST_FORMAT_TIME) {
+        return std::nullopt;
+    }
+    const GstClockTime running = gst_segment_to_running_time(&segment_, GST_FORMAT_TIME, position);
+    if (!GST_CLOCK_TIME_IS_VALID(running)) {
+        return std::nullopt;
+    }
+    return running;
+}
+
 AudioEffectChain* AudioProcessorState::chain(bool create) {
     std::lock_guard guard(chainLock_);
     if (!ownedChain_ && create) {

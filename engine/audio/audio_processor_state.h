@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "audio/effect_chain.h"
 #include "audio/history_ring.h"
@@ -23,6 +24,11 @@ class AudioProcessorState {
     // Effects, callbacks and ring for one buffer (streaming thread); the
     // length after the effects. `start` is the block's running time.
     uint32_t process(uint8_t* data, uint32_t length, uint32_t capacity, GstClockTime start);
+
+    // The segment of the stream (streaming thread) and the running time of
+    // a stream position in it; none before the first segment.
+    void setSegment(const GstSegment& segment);
+    std::optional<GstClockTime> runningTimeOf(GstClockTime position) const;
 
     // The chain, made with the current format and the float-DSP option when
     // `create` is set and there is none.
@@ -43,8 +49,10 @@ class AudioProcessorState {
     }
 
   private:
-    mutable std::mutex lock_;  // format, ring
+    mutable std::mutex lock_;  // format, ring, segment
     WaveFormat format_;
+    GstSegment segment_{};
+    bool haveSegment_ = false;
     std::unique_ptr<HistoryRing> ring_;
 
     std::mutex chainLock_;

@@ -1,8 +1,10 @@
 // The audio output devices.
 #include "audio/audio_devices.h"
+#include "frame/channel_list.h"
 #include "frame/export_guard.h"
 #include "frame/library.h"
 #include "frame/text.h"
+#include "graph/direct_show.h"
 #include "nerla.h"
 
 using nerla::guarded;
@@ -34,6 +36,15 @@ NERLA_API int32_t NERLA_CALL Nerla_GetAudioRenderers(NerlaDeviceProc callback, v
         }
         nerla::setError(NERLA_OK);
         return static_cast<int32_t>(devices.size());
+    });
+}
+
+// Stops the channel and exchanges its audio renderer for the one of
+// `choice` (-1 the default output, n the n-th device, 10094 the null one).
+NERLA_API int32_t NERLA_CALL Nerla_ChannelSetAudioDevice(NerlaHandle channel, int32_t choice) {
+    return guarded(0, [&]() -> int32_t {
+        const nerla::ChannelUse target = nerla::ChannelList::instance().use(channel);
+        return target ? target->SetAudioDevice(choice) : 0;
     });
 }
 

@@ -12,11 +12,12 @@ using nerla::guarded;
 
 namespace {
 
-// The channel's processor element with its state, or null: for an unknown
+// The channel's processor element with its state and the play position in
+// it, or null: for an unknown
 // channel (error set by the lookup), without a processor (NERLA_ERROR_NOAUDIO),
 // and for a channel whose data comes from its audio renderer, which has
 // none (NERLA_ERROR_NOAUDIO without a renderer either).
-GstElement* processorOf(NerlaHandle channel, nerla::AudioProcessorState*& state) {
+GstElement* processorOf(NerlaHandle channel, nerla::AudioProcessorState*& state, int64_t& now) {
     nerla::IDirectShow* target = nerla::ChannelList::instance().find(channel);
     if (!target) {
         return nullptr;
@@ -33,6 +34,7 @@ GstElement* processorOf(NerlaHandle channel, nerla::AudioProcessorState*& state)
         nerla::setError(NERLA_ERROR_NOAUDIO);
         return nullptr;
     }
+    now = nerla::playPosition100ns(GST_ELEMENT(target->GetGraph()), element);
     return element;
 }
 
@@ -44,27 +46,26 @@ NERLA_API int32_t NERLA_CALL Nerla_ChannelGetData(NerlaHandle channel, void* buf
                                                   int32_t lengthOrFlags) {
     return guarded(0, [&]() -> int32_t {
         nerla::AudioProcessorState* state = nullptr;
-        GstElement* element = processorOf(channel, state);
-        if (!element) {
+        int64_t now = 0;
+        if (!processorOf(channel, state, now)) {
             return 0;
         }
         if (!buffer) {
             nerla::setError(NERLA_ERROR_ILLPARAM);
             return 0;
         }
-        return nerla::readChannelData(*state, nerla::streamTime100ns(element), buffer,
-                                      lengthOrFlags);
+        return nerla::readChannelData(*state, now, buffer, lengthOrFlags);
     });
 }
 
 NERLA_API uint32_t NERLA_CALL Nerla_ChannelGetLevel(NerlaHandle channel) {
     return guarded(0u, [&]() -> uint32_t {
         nerla::AudioProcessorState* state = nullptr;
-        GstElement* element = processorOf(channel, state);
-        if (!element) {
+        int64_t now = 0;
+        if (!processorOf(channel, state, now)) {
             return 0;
         }
-        return nerla::readChannelLevel(*state, nerla::streamTime100ns(element));
+        return nerla::readChannelLevel(*state, now);
     });
 }
 

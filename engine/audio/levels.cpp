@@ -24,8 +24,11 @@ constexpr uint32_t kLevelFrames = 2048;
 // play position lies `offset` frames after that start. A position past the
 // newest block has no data yet; one already overwritten falls back to w,
 // the oldest frame the ring holds. A read never passes the newest frame
-// into data a second old.
-PlayWindow::PlayWindow(const HistoryRing* ring, const WaveFormat& format, int64_t now100ns) {
+// into data a second old. A window of `span` bytes that would run past the
+// newest frame ends at it instead: a sink that plays everything it was
+// given reports the end of it as its position.
+PlayWindow::PlayWindow(const HistoryRing* ring, const WaveFormat& format, int64_t now100ns,
+                       size_t span) {
     const int64_t blockAlign = int64_t{format.channels} * (format.bitsPerSample / 8);
     if (!ring || blockAlign == 0 || ring->bytes().empty()) {
         return;
@@ -35,10 +38,15 @@ PlayWindow::PlayWindow(const HistoryRing* ring, const WaveFormat& format, int64_
     const int64_t block = static_cast<int64_t>(ring->lastBlockBytes()) / blockAlign;
     const int64_t apart = std::clamp(now100ns - ring->lastBlockStart(), -kFarApart, kFarApart);
     const int64_t offset = apart * int64_t{format.samplesPerSec} / kTicksPerSecond;
-    if (offset >= block) {
+    const auto spanFrames = static_cast<int64_t>((span + blockAlign - 1) / blockAlign);
+    int64_t t = 0;
+    if (spanFrames > 0 && block - offset < spanFrames && offset - block <= spanFrames) {
+        t = w - std::min(spanFrames, frames);
+    } else if (offset >= block) {
         return;
+    } else {
+        t = w - block + offset;
     }
-    int64_t t = w - block + offset;
     if (t < w - frames) {
         t = w;
     } else if (t < 0) {
@@ -56,6 +64,20 @@ PlayWindow::PlayWindow(const HistoryRing* ring, const WaveFormat& format, int64_
     // Up to the newest frame, or from an older lap to the end of the ring.
     const size_t end = t < w ? ring->writePosition() : ring->bytes().size();
     available_ = end - start;
+    if (t >= w) {
+        continuation_ = ring->bytes().data();
+        continued_ = ring->writePosition();
+    }
+}
+
+PlayWindow PlayWindow::continuation() const {
+    PlayWindow next;
+    if (continuation_ && continued_ > 0) {
+        next.data_ = continuation_;
+        next.available_ = continued_;
+        next.frame_ = 0;
+    }
+    return next;
 }
 
 uint32_t readPlain(const PlayWindow& window, void* buffer, uint32_t bytes) {
@@ -85,14 +107,23 @@ uint32_t readFloats(const PlayWindow& window, const WaveFormat& format, float* b
     return m;
 }
 
+// 20 ms of samples.
+static uint32_t levelSamples(const WaveFormat& format) {
+    return static_cast<uint32_t>(uint64_t{format.samplesPerSec} * format.channels / 50);
+}
+
+size_t levelBytes(const WaveFormat& format) {
+    return size_t{levelSamples(format)} * (format.bitsPerSample / 8);
+}
+
 uint32_t levelWord(const PlayWindow& window, const WaveFormat& format) {
     const int width = format.bitsPerSample / 8;
     const uint32_t channels = format.channels;
     if (channels == 0 || width == 0) {
         return 0;
     }
-    // 20 ms of samples on the 16-bit scale.
-    const auto wanted = static_cast<uint32_t>(uint64_t{format.samplesPerSec} * channels / 50);
+    // On the 16-bit scale.
+    const uint32_t wanted = levelSamples(format);
     std::vector<int16_t> samples(wanted);
     uint32_t count = 0;
     if (format.bitsPerSample == 16 && !format.isFloat()) {
@@ -134,11 +165,20 @@ int32_t readChannelData(const AudioProcessorState& state, int64_t now100ns, void
                         int32_t request) {
     const auto code = static_cast<uint32_t>(request);
     if (const int n = spectrumPoints(request)) {
-        // Samples missing before the end of the ring count as silence.
+        // Samples not in the ring count as silence.
         std::vector<float> samples(static_cast<size_t>(n), 0.0f);
+        // Samples cut off by the end of the ring go on at its start.
         state.withHistory([&](const HistoryRing* ring, const WaveFormat& format) {
-            readFloats(PlayWindow(ring, format, now100ns), format, samples.data(),
-                       static_cast<uint32_t>(n) * 4);
+            const int width = format.bitsPerSample / 8;
+            const size_t span = static_cast<size_t>(n) * width;
+            const PlayWindow window(ring, format, now100ns, span);
+            const uint32_t taken =
+                readFloats(window, format, samples.data(), static_cast<uint32_t>(n) * 4);
+            if (width > 0 && taken < span) {
+                const uint32_t got = taken / static_cast<uint32_t>(width);
+                readFloats(window.continuation(), format, samples.data() + got,
+                           (static_cast<uint32_t>(n) - got) * 4);
+            }
         });
         SpectrumAnalyser(n).magnitudes(samples.data(), static_cast<float*>(buffer));
         return n;
@@ -160,7 +200,7 @@ int32_t readChannelData(const AudioProcessorState& state, int64_t now100ns, void
 uint32_t readChannelLevel(const AudioProcessorState& state, int64_t now100ns) {
     uint32_t word = 0;
     state.withHistory([&](const HistoryRing* ring, const WaveFormat& format) {
-        word = levelWord(PlayWindow(ring, format, now100ns), format);
+        word = levelWord(PlayWindow(ring, format, now100ns, levelBytes(format)), format);
     });
     return word;
 }

@@ -16,7 +16,11 @@ bool INullAudioRenderer::AttachToGraph(IDirectShow& channel, int32_t /*choice*/)
     return branch_.attach(channel.GetGraph(), sink);
 }
 
-bool INullAudioRenderer::VerifyConnection(IDirectShow& /*channel*/, GstPad* /*upstream*/) {
+bool INullAudioRenderer::VerifyConnection(IDirectShow& /*channel*/, GstPad* upstream) {
+    if (upstream && branch_.sinkPad() && !gst_pad_is_linked(upstream) &&
+        gst_pad_link(upstream, branch_.sinkPad()) == GST_PAD_LINK_OK) {
+        branch_.activate();
+    }
     if (!branch_.sinkLinked()) {
         branch_.detach();
         return false;

@@ -12,7 +12,8 @@ inline constexpr int32_t kNullAudioRendererChoice = 10094;
 class INullAudioRenderer final : public IAudioRenderer2 {
   public:
     bool AttachToGraph(IDirectShow& channel, int32_t choice) override;
-    // An unconnected renderer leaves the pipeline.
+    // Links `upstream` (an exchange of renderers) when given; an unconnected
+    // renderer leaves the pipeline.
     bool VerifyConnection(IDirectShow& channel, GstPad* upstream) override;
     bool QueryAudioInfo(NerlaChannelInfo& info) override;
     void Activate() override { branch_.activate(); }

@@ -2,10 +2,13 @@ target_sources(nerla_objects PRIVATE
   audio/audio_processor.cpp
   audio/audio_devices.cpp
   audio/audio_processor_state.cpp
+  audio/attribute_slide.cpp
   audio/audio_renderer_factory.cpp
+  audio/channel_attributes.cpp
   audio/desktop_audio_renderer.cpp
   audio/effect_chain.cpp
   audio/effect_factory.cpp
+  audio/exports_attributes.cpp
   audio/exports_audio_devices.cpp
   audio/exports_dsp.cpp
   audio/exports_levels.cpp
@@ -13,6 +16,7 @@ target_sources(nerla_objects PRIVATE
   audio/levels.cpp
   audio/null_audio_renderer.cpp
   audio/output_level.cpp
+  audio/slide_registry.cpp
   audio/spectrum_analyser.cpp
   audio/stream_time.cpp
   audio/fx/channel_mix.cpp

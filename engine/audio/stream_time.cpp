@@ -1,5 +1,6 @@
 #include "audio/stream_time.h"
 
+#include "audio/audio_processor_state.h"
 #include "frame/gst_ptr.h"
 
 namespace nerla {
@@ -25,6 +26,18 @@ int64_t streamTime100ns(GstElement* element) {
         running = GST_CLOCK_TIME_IS_VALID(paused) ? paused : 0;
     }
     return static_cast<int64_t>(running / 100);
+}
+
+int64_t playPosition100ns(GstElement* pipeline, GstElement* processor) {
+    const AudioProcessorState* state = audioProcessorState(processor);
+    gint64 position = -1;
+    if (state && pipeline && gst_element_query_position(pipeline, GST_FORMAT_TIME, &position) &&
+        position >= 0) {
+        if (const auto running = state->runningTimeOf(static_cast<GstClockTime>(position))) {
+            return static_cast<int64_t>(*running / 100);
+        }
+    }
+    return streamTime100ns(processor);
 }
 
 }  // namespace nerla

@@ -1,4 +1,5 @@
 // Library start and stop, configuration, version and last-error code.
+#include "audio/slide_registry.h"
 #include "frame/export_guard.h"
 #include "frame/library.h"
 #include "frame/plugin_registry.h"
@@ -15,6 +16,8 @@ NERLA_API int32_t NERLA_CALL Nerla_Init(NerlaWindow win, int32_t /*reserved*/) {
 
 NERLA_API int32_t NERLA_CALL Nerla_Free(void) {
     return guarded(0, [] {
+        // No slide ticks into what goes now.
+        nerla::SlideRegistry::instance().endAll();
         const bool stopped = Library::instance().free();
         // Plug-ins load without Nerla_Init, so they are unloaded either way.
         nerla::PluginRegistry::destroy();

@@ -57,6 +57,7 @@ IDirectShow::~IDirectShow() {
         videoRenderer_->Destroy();
         videoRenderer_.reset();
     }
+    droppedAudio_.detach();
     processor_.detach();
     builder_.reset();
     pipeline_.reset();
@@ -514,6 +515,51 @@ double IDirectShow::GetRate() {
     }
     setError(NERLA_OK);
     return control_->rate();
+}
+
+int32_t IDirectShow::SetAudioDevice(int32_t choice) {
+    std::lock_guard guard(audioRendererLock_);
+    if (!audioRenderer_ || !control_) {
+        setError(NERLA_ERROR_NOAUDIO);
+        return 0;
+    }
+    Stop();
+    // The old renderer leaves; what fed it feeds the new one.
+    GstPad* input = audioRenderer_->sinkPad();
+    GstPtr<GstPad> upstream(input ? gst_pad_get_peer(input) : nullptr);
+    if (upstream) {
+        gst_pad_unlink(upstream.get(), input);
+    }
+    audioRenderer_->Destroy();
+    audioRenderer_.reset();
+    std::unique_ptr<IAudioRenderer2> next = makeAudioRenderer(choice);
+    const bool connected = upstream && next->AttachToGraph(*this, choice) &&
+                           next->VerifyConnection(*this, upstream.get());
+    if (connected) {
+        audioRenderer_ = std::move(next);
+    } else {
+        GST_INFO("channel %u: audio output %d cannot take the sound", handle_, choice);
+        next->Destroy();
+        if (upstream) {
+            dropAudio(upstream.get());
+        }
+    }
+    // Removing the old sink stopped the stream that fed it: preroll again
+    // from the start, as a stopped channel stands.
+    SetPosition(0, 0, NERLA_UNIT_SECONDS);
+    return connected ? 1 : 0;
+}
+
+void IDirectShow::dropAudio(GstPad* upstream) {
+    GstElement* sink = gst_element_factory_make("fakesink", "Dropped Audio");
+    if (!sink) {
+        return;
+    }
+    g_object_set(sink, "sync", TRUE, nullptr);
+    if (droppedAudio_.attach(pipeline_.get(), sink) &&
+        gst_pad_link(upstream, droppedAudio_.sinkPad()) == GST_PAD_LINK_OK) {
+        droppedAudio_.activate();
+    }
 }
 
 bool IDirectShow::fillAudioInfo(NerlaChannelInfo& info) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -68,6 +69,17 @@ class IDirectShow : public StreamRouter {
     int32_t bindVideoWindow(NerlaWindow window, const NerlaRect* rect);
 
     IAudioRenderer2* audioRenderer() const { return audioRenderer_.get(); }
+    // Runs f(the audio renderer object, or null) while no exchange can
+    // replace it (attributes set from other threads).
+    template <typename F>
+    auto withAudioRenderer(F&& f) {
+        std::lock_guard guard(audioRendererLock_);
+        return f(audioRenderer_.get());
+    }
+    // Stops the channel and plays its audio through the renderer for
+    // `choice` from now on (at volume 100, balance 0); 0 with the channel
+    // left without an audio renderer when that one cannot take it.
+    int32_t SetAudioDevice(int32_t choice);
     IVideoRenderer2* videoRenderer() const { return videoRenderer_.get(); }
     GstElement* audioProcessor() const { return processor_.element(); }
     // The video sink the graph builder inserted itself (borrowed), or null.
@@ -96,6 +108,9 @@ class IDirectShow : public StreamRouter {
     std::optional<double> frameRate();
     std::optional<double> rateForUnit(int32_t unit);
     bool fillAudioInfo(NerlaChannelInfo& info);
+    // Audio that no renderer takes any more goes on at its pace into a sink
+    // that discards it.
+    void dropAudio(GstPad* upstream);
 
     static GstBusSyncReply onSyncMessage(GstBus* bus, GstMessage* message, gpointer self);
     static gboolean onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
@@ -112,7 +127,9 @@ class IDirectShow : public StreamRouter {
     std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
 
     GstPtr<GstPipeline> pipeline_;
+    std::mutex audioRendererLock_;  // exchanging audioRenderer_ against its users
     std::unique_ptr<IAudioRenderer2> audioRenderer_;
+    PipelineBranch droppedAudio_;
     PipelineBranch processor_;
     std::unique_ptr<IVideoRenderer2> videoRenderer_;
     std::unique_ptr<GraphBuilder> builder_;

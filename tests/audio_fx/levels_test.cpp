@@ -59,6 +59,31 @@ TEST(PlayWindow, LocatesNowFromTheNewestBlock) {
         EXPECT_EQ(window.frame(), c.frame);
         EXPECT_EQ(window.available(), c.available);
     }
+    // A window of a fixed span that would pass the newest frame ends there:
+    // a sink reports the end of what it was given while it plays it.
+    struct SpanCase {
+        int64_t now;
+        size_t span;
+        int64_t frame;
+        size_t available;
+    };
+    for (SpanCase c : {
+             SpanCase{55 * kSecond / 100, 2, 5, 3},  // room enough: at the position
+             SpanCase{65 * kSecond / 100, 3, 5, 3},  // would pass it: the newest three
+             SpanCase{8 * kSecond / 10, 3, 5, 3},    // at the end of the newest block
+             SpanCase{10 * kSecond / 10, 3, 5, 3},   // a little past it
+             SpanCase{20 * kSecond / 10, 3, -1, 0},  // far past it: not there yet
+         }) {
+        SCOPED_TRACE(c.now);
+        const PlayWindow window(&ring, f, c.now, c.span);
+        EXPECT_EQ(window.frame(), c.frame);
+        EXPECT_EQ(window.available(), c.available);
+    }
+    // From the previous lap the stream goes on at the ring's start.
+    const PlayWindow lap(&ring, f, -1 * kSecond / 10);
+    EXPECT_EQ(lap.continuation().frame(), 0);
+    EXPECT_EQ(lap.continuation().available(), 8u);
+    EXPECT_EQ(PlayWindow(&ring, f, 4 * kSecond / 10).continuation().available(), 0u);
     EXPECT_EQ(PlayWindow(nullptr, f, 0).frame(), -1);
     EXPECT_EQ(PlayWindow(&ring, format(0, 8, false, 10), 0).frame(), -1);
 }
@@ -174,8 +199,10 @@ TEST(Spectrum, SineCentredOnABinReadsItsAmplitude) {
     }
 }
 
-// Through a spectrum request: a mono float stream, the same reading; the
-// samples missing at the end of the ring count as silence.
+// Through a spectrum request: a mono float stream, the same reading. Near
+// the newest frame the window ends there; cut off by the end of the ring it
+// goes on at the ring's start; samples the ring does not hold count as
+// silence.
 TEST(Spectrum, RequestsReadTheRingAtThePlayPosition) {
     const WaveFormat f = format(1, 32, true, 48000);
     const auto s = sineOnBin(1024, 64, 0.25f, 48000);
@@ -183,11 +210,23 @@ TEST(Spectrum, RequestsReadTheRingAtThePlayPosition) {
     std::vector<float> out(512);
     ASSERT_EQ(nerla::readChannelData(*state, kSecond, out.data(), NERLA_DATA_FFT1024), 1024);
     EXPECT_NEAR(out[64], 0.25f, 0.003f);
-
-    // 512 samples before the end of the ring: the window's first half.
     const int64_t nearEnd = kSecond + (48000 - 512) * kSecond / 48000;
     ASSERT_EQ(nerla::readChannelData(*state, nearEnd, out.data(), NERLA_DATA_FFT1024), 1024);
-    EXPECT_NEAR(out[64], 0.125f, 0.003f);
+    EXPECT_NEAR(out[64], 0.25f, 0.003f);
+
+    // One more block: nearEnd is now in the previous lap, 512 samples before
+    // the end of the ring. The sine's period divides the ring.
+    const auto lapped = stateWith(f, s.data(), 48000 * 4);
+    std::vector<float> next(s.begin(), s.begin() + 2048);
+    lapped->process(reinterpret_cast<uint8_t*>(next.data()), 2048 * 4, 2048 * 4, 2 * GST_SECOND);
+    ASSERT_EQ(nerla::readChannelData(*lapped, nearEnd, out.data(), NERLA_DATA_FFT1024), 1024);
+    EXPECT_NEAR(out[64], 0.25f, 0.003f);
+
+    // A ring that holds only 512 samples yet.
+    const auto fresh = stateWith(f, s.data(), 512 * 4);
+    ASSERT_EQ(nerla::readChannelData(*fresh, kSecond, out.data(), NERLA_DATA_FFT1024), 1024);
+    EXPECT_GT(out[64], 0.05f);
+    EXPECT_LT(out[64], 0.2f);
 }
 
 }  // namespace
