@@ -12,6 +12,7 @@
 #include "graph/media_units.h"
 #include "graph/splitter_attempt.h"
 #include "video/renderer/basic_video_renderer.h"
+#include "video/renderer/vmr9_renderer_3d.h"
 
 #define GST_CAT_DEFAULT nerla_graph_debug
 
@@ -87,6 +88,16 @@ bool IDirectShow::createGraph() {
     }
     // The stereoscopic, mixing and configured renderers attach here; until
     // then the basic renderer adopts the graph's own sink after rendering.
+    // Interim selection: a layout pattern (without the 3D Vision one) gets
+    // the stereoscopic renderer; the full selection replaces this.
+    if (sourceLayout(flags_) != SourceLayout::None && !wants3DVision(flags_)) {
+        videoRenderer_ = std::make_unique<IVMR9Renderer3D>(flags_);
+        if (!videoRenderer_->AttachToGraph(*this, nullptr)) {
+            GST_WARNING("stereoscopic renderer cannot attach");
+            videoRenderer_->Destroy();
+            videoRenderer_.reset();
+        }
+    }
 
     if (!processor_.attach(pipeline_.get(), makeAudioProcessor())) {
         GST_WARNING("cannot add the audio processor");

@@ -69,18 +69,18 @@ TEST_F(Open, EveryFixtureOpensWithItsStreams) {
         // Audio goes through the processor; without audio the processor leaves.
         EXPECT_EQ(hasElement(channel, "Nerla Audio Processor"), c.audio);
         EXPECT_EQ(hasElement(channel, "Audio Renderer"), c.audio);
-        EXPECT_EQ(hasElement(channel, "Video Renderer"), c.video);
+        // A layout pattern: video goes to the stereoscopic renderer.
+        EXPECT_EQ(hasElement(channel, "Nerla Video Renderer"), c.video);
         EXPECT_EQ(Nerla_StreamFree(channel), 1);
     }
 }
 
 TEST_F(Open, DecodedFramesShowBothEyes) {
     // The left eye of the side-by-side clip is red, the right eye blue. Without
-    // a display the graph's own sink keeps the last frame.
+    // a display the graph's own sink (no layout pattern) keeps the last frame.
     const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
     unsetenv("DISPLAY");
-    const NerlaHandle channel =
-        Nerla_StreamCreateFile(fixture("sbs.mp4").c_str(), 0, 0, NERLA_FLAG_SIDE_BY_SIDE);
+    const NerlaHandle channel = Nerla_StreamCreateFile(fixture("sbs.mp4").c_str(), 0, 0, 0);
     if (!display.empty()) {
         setenv("DISPLAY", display.c_str(), 1);
     }
@@ -228,7 +228,7 @@ TEST_F(Open, UrlOverLoopbackHttp) {
     const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/sbs.mkv";
     const NerlaHandle channel = Nerla_StreamCreateURL(url.c_str(), 0, 0, NERLA_FLAG_SIDE_BY_SIDE);
     EXPECT_NE(channel, 0u) << "error " << Nerla_ErrorGetCode();
-    EXPECT_TRUE(hasElement(channel, "Video Renderer"));
+    EXPECT_TRUE(hasElement(channel, "Nerla Video Renderer"));
     Nerla_StreamFree(channel);
     g_socket_listener_close(G_SOCKET_LISTENER(service));
     server.join();

@@ -1,18 +1,25 @@
 // nerlaplay: the engine's command-line host. Opens a file or URL with the
 // flag word of the chosen layout, plays it to the end (in a window of the
-// video sink's own when there is a display) and prints what the engine
-// reports: position, length and state once a second, and the sync events.
+// video sink's own when there is a display, or in its own window) and prints
+// what the engine reports: position, length and state once a second, and the
+// sync events. It also takes snapshots of the presented picture and measures
+// the presenter's frame rate.
 #include <glib-unix.h>
 #include <gst/gst.h>
 
+#include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "host_window.h"
 #include "nerla.h"
+#include "video_output.h"
 
 // Attribute 3 (the rate) comes with the engine's attribute exports; an
 // engine without them leaves these null.
@@ -24,11 +31,21 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: nerlaplay [--layout sbs|tb|2d] [--start SECONDS] [--loop | --loops N]\n"
-                 "                 [--rate RATE] FILE|URL\n"
+                 "                 [--rate RATE] [--mode N] [--swap] [--eye FACTOR] [--window]\n"
+                 "                 [--size WxH] [--snapshot FILE.png --at SECONDS] [--bench]\n"
+                 "                 FILE|URL\n"
                  "  --start SECONDS  start at this position\n"
                  "  --loop           play again from the start at every end (Ctrl+C stops)\n"
                  "  --loops N        the same, quitting after N ends\n"
-                 "  --rate RATE      playback rate, 1.0 normal\n");
+                 "  --rate RATE      playback rate, 1.0 normal\n"
+                 "  --mode N         view mode 0..12\n"
+                 "  --swap           swap the eyes\n"
+                 "  --eye FACTOR     eye factor 0.5..1.5\n"
+                 "  --window         show the video in a window of --size (default 1280x720)\n"
+                 "  --size WxH       the size the picture is presented at\n"
+                 "  --snapshot FILE  write the presented picture at --at SECONDS as PNG and quit\n"
+                 "  --bench          null audio, no clock, every frame presented offscreen at\n"
+                 "                   --size (default 1920x1080); prints frames per second\n");
     return 2;
 }
 
@@ -43,6 +60,11 @@ bool layoutFlags(std::string_view layout, uint32_t& flags) {
         return false;
     }
     return true;
+}
+
+bool parseSize(const char* text, int& width, int& height) {
+    return std::sscanf(text, "%dx%d", &width, &height) == 2 && width > 0 && height > 0 &&
+           width <= 16384 && height <= 16384;
 }
 
 bool parseNumber(const char* text, double& value) {
@@ -124,6 +146,7 @@ std::string clockText(double seconds) {
 struct Session {
     NerlaHandle channel = 0;
     GMainLoop* loop = nullptr;
+    bool quiet = false;  // --bench: no status lines
     bool looping = false;
     long endsToQuit = 0;  // 0: never
     long ends = 0;
@@ -131,6 +154,9 @@ struct Session {
 Session session;
 
 void printStatus() {
+    if (session.quiet) {
+        return;
+    }
     const double position = Nerla_ChannelGetPosition(session.channel, NERLA_UNIT_MILLISECONDS);
     const double length = Nerla_ChannelGetLength(session.channel, NERLA_UNIT_SECONDS);
     const int32_t state = Nerla_ChannelGetState(session.channel);
@@ -206,11 +232,59 @@ bool applyRate(double rate) {
 
 }  // namespace
 
+// The host window's events: the video follows its size and repaints.
+struct WindowWatch {
+    HostWindow* window;
+    VideoOutput* video;
+};
+
+gboolean onWindowEvents(gpointer data) {
+    auto* watch = static_cast<WindowWatch*>(data);
+    const HostWindow::Events events = watch->window->poll();
+    if (events.resized) {
+        watch->video->resize(events.width, events.height);
+    }
+    if (events.exposed) {
+        watch->video->repaint(watch->window->id());
+    }
+    if (events.closed) {
+        g_main_loop_quit(session.loop);
+    }
+    return G_SOURCE_CONTINUE;
+}
+
+// The view options as attribute 5 values, in order.
+bool applyView(VideoOutput& video, int mode, bool swap, double eye) {
+    bool ok = true;
+    if (mode >= 0) {
+        ok = video.setViewValue(mode) && ok;
+    }
+    if (swap) {
+        ok = video.setViewValue(666) && ok;
+    }
+    if (eye > 0) {
+        ok = video.setViewValue(static_cast<int>(std::lround(eye * 10000.0))) && ok;
+    }
+    if (!ok) {
+        std::fprintf(stderr, "nerlaplay: this channel takes no view values\n");
+    }
+    return ok;
+}
+
 int main(int argc, char** argv) {
     uint32_t flags = 0;
     std::string medium;
     double start = -1.0;
     double rate = 1.0;
+    int mode = -1;
+    bool swap = false;
+    double eye = 0.0;
+    bool window = false;
+    int width = 0;
+    int height = 0;
+    std::string snapshot;
+    double snapshotAt = 0.0;
+    bool bench = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -226,6 +300,27 @@ int main(int argc, char** argv) {
         } else if (arg == "--rate" && hasValue && parseNumber(argv[i + 1], number) && number > 0) {
             rate = number;
             ++i;
+        } else if (arg == "--mode" && hasValue && parseNumber(argv[i + 1], number) && number >= 0 &&
+                   number <= 12) {
+            mode = static_cast<int>(number);
+            ++i;
+        } else if (arg == "--swap") {
+            swap = true;
+        } else if (arg == "--eye" && hasValue && parseNumber(argv[i + 1], number) &&
+                   number >= 0.5 && number <= 1.5) {
+            eye = number;
+            ++i;
+        } else if (arg == "--window") {
+            window = true;
+        } else if (arg == "--size" && hasValue && parseSize(argv[i + 1], width, height)) {
+            ++i;
+        } else if (arg == "--snapshot" && hasValue) {
+            snapshot = argv[++i];
+        } else if (arg == "--at" && hasValue && parseNumber(argv[i + 1], number) && number >= 0) {
+            snapshotAt = number;
+            ++i;
+        } else if (arg == "--bench") {
+            bench = true;
         } else if (arg == "--loop") {
             session.looping = true;
         } else if (arg == "--loops" && hasValue && parseNumber(argv[i + 1], number) &&
@@ -245,6 +340,13 @@ int main(int argc, char** argv) {
     if (session.looping) {
         flags |= NERLA_FLAG_LOOP;
     }
+    if (bench && (window || !snapshot.empty())) {
+        return usage();
+    }
+    if (width == 0) {
+        width = window ? 1280 : 1920;
+        height = window ? 720 : 1080;
+    }
 
     if (!Nerla_Init(0, 0)) {
         std::fprintf(stderr, "nerlaplay: the engine did not start (error %d)\n",
@@ -254,6 +356,9 @@ int main(int argc, char** argv) {
     // No host window: the video sink opens a window of its own (or none
     // without a display) instead of drawing into whatever window is active.
     Nerla_SetConfig(NERLA_CONFIG_DEFAULT_WINDOW, 0);
+    if (bench) {
+        Nerla_SetConfig(NERLA_CONFIG_AUDIO_RENDERER, NERLA_AUDIO_RENDERER_NULL);
+    }
     const NerlaHandle channel = isUrl(medium) ? Nerla_StreamCreateURL(medium.c_str(), 0, 0, flags)
                                               : Nerla_StreamCreateFile(medium.c_str(), 0, 0, flags);
     const int error = Nerla_ErrorGetCode();
@@ -265,7 +370,8 @@ int main(int argc, char** argv) {
         return error ? error : 1;
     }
     session.channel = channel;
-    printStreams(static_cast<GstPipeline*>(Nerla_GetGraph(channel)));
+    auto* pipeline = static_cast<GstPipeline*>(Nerla_GetGraph(channel));
+    printStreams(pipeline);
     NerlaChannelInfo info{};
     Nerla_ChannelGetInfo(channel, &info);
     std::printf("video: %dx%d at %.3f frames/s\naudio: %d channels, %d Hz, %d bits%s\n",
@@ -273,6 +379,36 @@ int main(int argc, char** argv) {
                 info.audioSampleRate, info.audioBitsPerSample, info.audioFloat ? " float" : "");
 
     Nerla_ChannelSetCallbackSync(channel, &onSync);
+    VideoOutput video(channel, pipeline);
+    std::unique_ptr<HostWindow> host;
+    if (window) {
+        host = HostWindow::open(width, height);
+        if (!host) {
+            std::fprintf(stderr, "nerlaplay: no display for --window\n");
+        } else if (!video.bindWindow(host->id())) {
+            std::fprintf(stderr, "nerlaplay: the video cannot be bound to a window\n");
+        }
+    }
+    if (window || bench || !snapshot.empty() || (width && video.presenterSink())) {
+        video.resize(width, height);
+    }
+    if (mode >= 0 || swap || eye > 0) {
+        applyView(video, mode, swap, eye);
+    }
+    if (!snapshot.empty()) {
+        const bool moved =
+            Nerla_ChannelSetPosition(channel, snapshotAt * 1000.0, NERLA_UNIT_MILLISECONDS) != 0;
+        const bool written = moved && video.writeSnapshot(snapshot);
+        std::printf("snapshot at %.3f s: %s\n", snapshotAt,
+                    written ? snapshot.c_str() : "not written");
+        Nerla_StreamFree(channel);
+        Nerla_Free();
+        return written ? 0 : 1;
+    }
+    if (bench) {
+        session.quiet = true;
+        gst_pipeline_use_clock(pipeline, nullptr);
+    }
     if (start >= 0) {
         const int32_t moved =
             Nerla_ChannelSetPosition(channel, start * 1000.0, NERLA_UNIT_MILLISECONDS);
@@ -286,8 +422,14 @@ int main(int argc, char** argv) {
     // context; the loop dispatches them.
     session.loop = g_main_loop_new(nullptr, FALSE);
     g_timeout_add_seconds(1, &onSecond, nullptr);
+    WindowWatch watch{host.get(), &video};
+    if (host) {
+        g_timeout_add(20, &onWindowEvents, &watch);
+    }
     g_unix_signal_add(SIGINT, &onSignal, nullptr);
     g_unix_signal_add(SIGTERM, &onSignal, nullptr);
+    const uint64_t framesBefore = video.framesPresented();
+    const auto started = std::chrono::steady_clock::now();
     const bool playing = Nerla_ChannelPlay(channel) != 0;
     if (!playing) {
         std::fprintf(stderr, "nerlaplay: cannot play (error %d)\n", Nerla_ErrorGetCode());
@@ -295,6 +437,14 @@ int main(int argc, char** argv) {
         printStatus();
         g_main_loop_run(session.loop);
         printStatus();
+    }
+    if (bench && playing) {
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const uint64_t frames = video.framesPresented() - framesBefore;
+        std::printf("bench: %llu frames in %.3f s: %.1f frames/s at %dx%d\n",
+                    static_cast<unsigned long long>(frames), seconds,
+                    seconds > 0 ? static_cast<double>(frames) / seconds : 0.0, width, height);
     }
     g_main_loop_unref(session.loop);
     Nerla_StreamFree(channel);

@@ -10,6 +10,15 @@ namespace nerla {
 
 std::shared_ptr<EglContext> EglContext::createHeadless(std::shared_ptr<EglDisplay> display,
                                                        const EglContext* shareWith) {
+    return create(std::move(display), shareWith, false);
+}
+
+std::shared_ptr<EglContext> EglContext::createForWindows(std::shared_ptr<EglDisplay> display) {
+    return create(std::move(display), nullptr, true);
+}
+
+std::shared_ptr<EglContext> EglContext::create(std::shared_ptr<EglDisplay> display,
+                                               const EglContext* shareWith, bool windows) {
     if (!display) {
         return nullptr;
     }
@@ -19,17 +28,18 @@ std::shared_ptr<EglContext> EglContext::createHeadless(std::shared_ptr<EglDispla
         GST_ERROR("OpenGL ES is not offered by EGL");
         return nullptr;
     }
-    const EGLint configAttributes[] = {EGL_RENDERABLE_TYPE,
-                                       EGL_OPENGL_ES3_BIT,
-                                       EGL_SURFACE_TYPE,
-                                       surfaceless ? 0 : EGL_PBUFFER_BIT,
-                                       EGL_RED_SIZE,
-                                       8,
-                                       EGL_GREEN_SIZE,
-                                       8,
-                                       EGL_BLUE_SIZE,
-                                       8,
-                                       EGL_NONE};
+    const EGLint configAttributes[] = {
+        EGL_RENDERABLE_TYPE,
+        EGL_OPENGL_ES3_BIT,
+        EGL_SURFACE_TYPE,
+        (surfaceless ? 0 : EGL_PBUFFER_BIT) | (windows ? EGL_WINDOW_BIT : 0),
+        EGL_RED_SIZE,
+        8,
+        EGL_GREEN_SIZE,
+        8,
+        EGL_BLUE_SIZE,
+        8,
+        EGL_NONE};
     EGLConfig config = nullptr;
     EGLint count = 0;
     if (shareWith) {

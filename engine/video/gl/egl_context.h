@@ -16,6 +16,8 @@ class EglContext {
     // samplers and programs are shared with that context. Null on failure.
     static std::shared_ptr<EglContext> createHeadless(std::shared_ptr<EglDisplay> display,
                                                       const EglContext* shareWith = nullptr);
+    // The same, with a configuration that can also draw to window surfaces.
+    static std::shared_ptr<EglContext> createForWindows(std::shared_ptr<EglDisplay> display);
 
     ~EglContext();
     EglContext(const EglContext&) = delete;
@@ -33,6 +35,8 @@ class EglContext {
     bool isCurrent() const { return eglGetCurrentContext() == context_; }
 
   private:
+    static std::shared_ptr<EglContext> create(std::shared_ptr<EglDisplay> display,
+                                              const EglContext* shareWith, bool windows);
     EglContext(std::shared_ptr<EglDisplay> display, EGLConfig config, EGLContext context,
                EGLSurface surface)
         : display_(std::move(display)), config_(config), context_(context), surface_(surface) {}

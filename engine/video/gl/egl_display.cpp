@@ -69,6 +69,38 @@ std::shared_ptr<EglDisplay> EglDisplay::openHeadless() {
     return opened;
 }
 
+std::shared_ptr<EglDisplay> EglDisplay::openX11(void* xDisplay) {
+    static std::mutex openLock;
+    static void* openedFor = nullptr;
+    static std::shared_ptr<EglDisplay> opened;
+    std::lock_guard lock(openLock);
+    if (opened && openedFor == xDisplay) {
+        return opened;
+    }
+    ensureGstreamer();
+    const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+    EGLDisplay display = EGL_NO_DISPLAY;
+    auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (getPlatformDisplay && listHas(clientExtensions, "EGL_EXT_platform_x11")) {
+        display = getPlatformDisplay(EGL_PLATFORM_X11_EXT, xDisplay, nullptr);
+    }
+    if (display == EGL_NO_DISPLAY) {
+        GST_WARNING("no EGL display on the X11 platform");
+        return nullptr;
+    }
+    EGLint major = 0;
+    EGLint minor = 0;
+    if (!eglInitialize(display, &major, &minor)) {
+        GST_WARNING("eglInitialize on X11 failed: 0x%x", eglGetError());
+        return nullptr;
+    }
+    GST_DEBUG("EGL %d.%d on X11, vendor %s", major, minor, eglQueryString(display, EGL_VENDOR));
+    opened = std::shared_ptr<EglDisplay>(new EglDisplay(display));
+    openedFor = xDisplay;
+    return opened;
+}
+
 bool EglDisplay::hasExtension(const char* name) const {
     return listHas(eglQueryString(display_, EGL_EXTENSIONS), name);
 }

@@ -15,6 +15,10 @@ class EglDisplay {
     // Mesa's surfaceless platform when offered, the default display otherwise;
     // the same one on every call. Null when EGL cannot start.
     static std::shared_ptr<EglDisplay> openHeadless();
+    // The X11 platform display of `xDisplay` (an Xlib Display*, which must stay
+    // open for the life of the process); windows get surfaces on it. The same
+    // one for the same connection. Null when EGL cannot start on it.
+    static std::shared_ptr<EglDisplay> openX11(void* xDisplay);
 
     EglDisplay(const EglDisplay&) = delete;
     EglDisplay& operator=(const EglDisplay&) = delete;

@@ -2,7 +2,7 @@
 // compiles to libgcc (__register_frame). AddressSanitizer unwinds the stack on
 // every malloc, and libgcc then sorts the new tables under its lock with a
 // malloc of its own, which unwinds again into the same lock and hangs the
-// first draw. Shader code never throws or unwinds, so this test keeps the
+// first draw. Shader code never throws or unwinds, so the tests keep the
 // tables unregistered and the sanitizer keeps its full stacks.
 extern "C" {
 __attribute__((visibility("default"))) void __register_frame(void*) {}
