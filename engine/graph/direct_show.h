@@ -22,6 +22,7 @@
 #include "graph/render_result.h"
 #include "graph/video_size_watch.h"
 #include "nerla.h"
+#include "video/renderer/extra_window_list.h"
 #include "video/renderer/video_renderer.h"
 
 namespace nerla {
@@ -67,6 +68,14 @@ class IDirectShow : public StreamRouter {
     // Shows the video in `window` (creation and Nerla_ChannelSetWindow).
     int32_t bindVideoWindow(NerlaWindow window, const NerlaRect* rect);
 
+    // Extra output windows: a renderer object of `type` (1..6) fed through
+    // the "Infinite TEE"; the channel is left stopped. 0 on failure.
+    uint32_t AddWindow(NerlaWindow window, int32_t type);
+    // 1 when the window existed and its renderer object is gone.
+    int32_t RemoveWindow(uint32_t id);
+    // The renderer object of window `id` (0: the channel's own), or null.
+    IVideoRenderer2* windowRenderer(uint32_t id);
+
     IAudioRenderer2* audioRenderer() const { return audioRenderer_.get(); }
     IVideoRenderer2* videoRenderer() const { return videoRenderer_.get(); }
     GstElement* audioProcessor() const { return processor_.element(); }
@@ -96,6 +105,8 @@ class IDirectShow : public StreamRouter {
     std::optional<double> frameRate();
     std::optional<double> rateForUnit(int32_t unit);
     bool fillAudioInfo(NerlaChannelInfo& info);
+    // The pad decoded video enters the channel's own renderer by, or null.
+    GstPad* mainVideoInput() const;
 
     static GstBusSyncReply onSyncMessage(GstBus* bus, GstMessage* message, gpointer self);
     static gboolean onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
@@ -115,6 +126,7 @@ class IDirectShow : public StreamRouter {
     std::unique_ptr<IAudioRenderer2> audioRenderer_;
     PipelineBranch processor_;
     std::unique_ptr<IVideoRenderer2> videoRenderer_;
+    ExtraWindowList windows_;
     std::unique_ptr<GraphBuilder> builder_;
     PluginFilterQueue pluginFilters_;
     GraphWaiter waiter_;
