@@ -12,7 +12,10 @@
 #include "graph/media_units.h"
 #include "graph/splitter_attempt.h"
 #include "video/renderer/basic_video_renderer.h"
-#include "video/renderer/vmr9_renderer_3d.h"
+#include "video/renderer/infinite_tee.h"
+#include "video/renderer/renderer_branch.h"
+#include "video/renderer/renderer_factory.h"
+#include "video/renderer/renderer_selection.h"
 
 #define GST_CAT_DEFAULT nerla_graph_debug
 
@@ -54,6 +57,7 @@ IDirectShow::~IDirectShow() {
         audioRenderer_->Destroy();
         audioRenderer_.reset();
     }
+    windows_.destroyAll();
     if (videoRenderer_) {
         videoRenderer_->Destroy();
         videoRenderer_.reset();
@@ -86,17 +90,11 @@ bool IDirectShow::createGraph() {
         audioRenderer_->Destroy();
         audioRenderer_.reset();
     }
-    // The stereoscopic, mixing and configured renderers attach here; until
-    // then the basic renderer adopts the graph's own sink after rendering.
-    // Interim selection: a layout pattern (without the 3D Vision one) gets
-    // the stereoscopic renderer; the full selection replaces this.
-    if (sourceLayout(flags_) != SourceLayout::None && !wants3DVision(flags_)) {
-        videoRenderer_ = std::make_unique<IVMR9Renderer3D>(flags_);
-        if (!videoRenderer_->AttachToGraph(*this, nullptr)) {
-            GST_WARNING("stereoscopic renderer cannot attach");
-            videoRenderer_->Destroy();
-            videoRenderer_.reset();
-        }
+    videoRenderer_ = makeRenderer(chooseRenderer(flags_, library.videoRendererChoice()), flags_);
+    if (videoRenderer_ && !videoRenderer_->AttachToGraph(*this, nullptr)) {
+        GST_INFO("video renderer cannot attach; the graph's own sink may stand in");
+        videoRenderer_->Destroy();
+        videoRenderer_.reset();
     }
 
     if (!processor_.attach(pipeline_.get(), makeAudioProcessor())) {
@@ -139,7 +137,10 @@ GstPad* IDirectShow::claimVideoInput() {
         return nullptr;
     }
     videoClaimed_ = true;
-    return videoRenderer_->sinkPad();
+    GstPad* input = videoRenderer_->sinkPad();
+    // Downstream first, so that data never meets a stopped element.
+    RendererBranch::activateOwnerOf(input);
+    return input;
 }
 
 void IDirectShow::streamLinked() {
@@ -210,7 +211,7 @@ void IDirectShow::finishGraph() {
         processor_.detach();
     }
     if (!videoRenderer_) {
-        auto basic = std::make_unique<CBasicVideoRenderer>();
+        auto basic = std::make_unique<IBasicVideoRenderer>();
         if (basic->AttachToGraph(*this, nullptr) && basic->VerifyConnection(*this)) {
             videoRenderer_ = std::move(basic);
         } else {
@@ -285,6 +286,62 @@ bool IDirectShow::AddFile(const std::string& path) {
 int32_t IDirectShow::bindVideoWindow(NerlaWindow window, const NerlaRect* rect) {
     targetWindow_.store(window);
     return videoRenderer_ ? videoRenderer_->BindWindow(window, rect) : 1;
+}
+
+GstPad* IDirectShow::mainVideoInput() const {
+    if (!videoRenderer_) {
+        return nullptr;
+    }
+    if (GstPad* input = videoRenderer_->sinkPad()) {
+        return input;
+    }
+    auto* basic = dynamic_cast<IBasicVideoRenderer*>(videoRenderer_.get());
+    return basic ? basic->adoptedPad() : nullptr;
+}
+
+uint32_t IDirectShow::AddWindow(NerlaWindow window, int32_t type) {
+    if (type == 0 || !pipeline_ || !control_) {
+        return 0;
+    }
+    Stop();
+    GstPtr<GstElement> tee = InfiniteTee::ensure(pipeline_.get(), mainVideoInput());
+    if (!tee) {
+        return 0;
+    }
+    std::unique_ptr<IVideoRenderer2> renderer = makeWindowRenderer(type);
+    if (!renderer) {
+        GST_INFO("channel %u: no renderer of type %d", handle_, type);
+        return 0;
+    }
+    GstPtr<GstPad> output = InfiniteTee::newOutput(tee.get());
+    if (!output || !renderer->AttachToGraph(*this, output.get()) ||
+        !renderer->VerifyConnection(*this)) {
+        renderer->Destroy();
+        InfiniteTee::dropOutput(tee.get(), output.get());
+        return 0;
+    }
+    const uint32_t id = windows_.add(std::move(renderer), window);
+    // Prerolled again where it stands, the new window shows the frame too.
+    control_->seek(control_->position().value_or(0));
+    GST_INFO("channel %u: extra window %u", handle_, id);
+    return id;
+}
+
+int32_t IDirectShow::RemoveWindow(uint32_t id) {
+    if (!videoRenderer_ || !windows_.contains(id)) {
+        return 0;
+    }
+    Stop();
+    std::unique_ptr<IVideoRenderer2> renderer = windows_.remove(id);
+    if (!renderer) {
+        return 0;
+    }
+    renderer->Destroy();
+    return 1;
+}
+
+IVideoRenderer2* IDirectShow::windowRenderer(uint32_t id) {
+    return id == 0 ? videoRenderer_.get() : windows_.find(id);
 }
 
 void IDirectShow::watchBus() {

@@ -23,6 +23,7 @@
 #include "graph/render_result.h"
 #include "graph/video_size_watch.h"
 #include "nerla.h"
+#include "video/renderer/extra_window_list.h"
 #include "video/renderer/video_renderer.h"
 
 namespace nerla {
@@ -68,6 +69,14 @@ class IDirectShow : public StreamRouter {
     // Shows the video in `window` (creation and Nerla_ChannelSetWindow).
     int32_t bindVideoWindow(NerlaWindow window, const NerlaRect* rect);
 
+    // Extra output windows: a renderer object of `type` (1..6) fed through
+    // the "Infinite TEE"; the channel is left stopped. 0 on failure.
+    uint32_t AddWindow(NerlaWindow window, int32_t type);
+    // 1 when the window existed and its renderer object is gone.
+    int32_t RemoveWindow(uint32_t id);
+    // The renderer object of window `id` (0: the channel's own), or null.
+    IVideoRenderer2* windowRenderer(uint32_t id);
+
     IAudioRenderer2* audioRenderer() const { return audioRenderer_.get(); }
     // Runs f(the audio renderer object, or null) while no exchange can
     // replace it (attributes set from other threads).
@@ -111,6 +120,8 @@ class IDirectShow : public StreamRouter {
     // Audio that no renderer takes any more goes on at its pace into a sink
     // that discards it.
     void dropAudio(GstPad* upstream);
+    // The pad decoded video enters the channel's own renderer by, or null.
+    GstPad* mainVideoInput() const;
 
     static GstBusSyncReply onSyncMessage(GstBus* bus, GstMessage* message, gpointer self);
     static gboolean onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
@@ -132,6 +143,7 @@ class IDirectShow : public StreamRouter {
     PipelineBranch droppedAudio_;
     PipelineBranch processor_;
     std::unique_ptr<IVideoRenderer2> videoRenderer_;
+    ExtraWindowList windows_;
     std::unique_ptr<GraphBuilder> builder_;
     PluginFilterQueue pluginFilters_;
     GraphWaiter waiter_;

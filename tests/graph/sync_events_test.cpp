@@ -216,7 +216,10 @@ TEST_F(SyncEvents, NativeSizeChange) {
 }
 
 TEST_F(SyncEvents, RepaintRequestFromTheVideoRenderer) {
+    // The graph's own sink, "Video Renderer", on every machine.
+    Nerla_SetConfig(NERLA_CONFIG_VIDEO_RENDERER, 7);
     const NerlaHandle channel = open("sbs.mp4");
+    Nerla_SetConfig(NERLA_CONFIG_VIDEO_RENDERER, 1);
     ASSERT_NE(channel, 0u);
     Nerla_ChannelSetCallbackSync(channel, &SyncLog::first);
     auto* pipeline = static_cast<GstBin*>(Nerla_GetGraph(channel));
