@@ -27,14 +27,7 @@ int32_t IEVRRenderer::RepaintFrame(NerlaWindow /*window*/, uintptr_t /*deviceCon
 }
 
 int32_t IEVRRenderer::SetOverlay(const NerlaOverlayBitmap* overlay) {
-    if (!overlay) {
-        return 0;
-    }
-    if (overlay->show <= 0) {
-        chain_.mixer().hideOverlay();
-        return 1;
-    }
-    return chain_.mixer().showOverlay(*overlay) ? 1 : 0;
+    return chain_.mixer().setOverlay(overlay) ? 1 : 0;
 }
 
 int32_t IEVRRenderer::GetColorControlRange(NerlaColorRange& range) {

@@ -182,6 +182,17 @@ bool VideoMixer::setOutputRect(int32_t stream, const NormalRect& rect) {
     return true;
 }
 
+bool VideoMixer::setOverlay(const NerlaOverlayBitmap* overlay) {
+    if (!overlay) {
+        return false;
+    }
+    if (overlay->show <= 0) {
+        hideOverlay();
+        return true;
+    }
+    return showOverlay(*overlay);
+}
+
 bool VideoMixer::showOverlay(const NerlaOverlayBitmap& overlay) {
     const NormalRect rect{overlay.destLeft, overlay.destTop, overlay.destRight, overlay.destBottom};
     if (!validRect(rect) || !std::isfinite(overlay.opacity) || overlay.opacity < 0.0f ||

@@ -49,6 +49,9 @@ class VideoMixer {
     // nothing changed when it names no picture or no place.
     bool showOverlay(const NerlaOverlayBitmap& overlay);
     void hideOverlay();
+    // Shows or hides the overlay as the description's first field says;
+    // false for a missing or unusable description.
+    bool setOverlay(const NerlaOverlayBitmap* overlay);
 
   private:
     struct Stream {

@@ -1,12 +1,11 @@
 #include "video/renderer/vmr9_renderer_3d.h"
 
-#include <gst/video/video.h>
-
 #include "frame/log.h"
 #include "frame/stream_flags.h"
 #include "graph/direct_show.h"
 #include "video/presenter/allocator.h"
 #include "video/presenter/video_sink.h"
+#include "video/renderer/pad_video_info.h"
 
 #define GST_CAT_DEFAULT nerla_video_debug
 
@@ -112,21 +111,7 @@ void IVMR9Renderer3D::Destroy() {
 }
 
 bool IVMR9Renderer3D::QueryVideoInfo(NerlaChannelInfo& info) {
-    if (!presenter_ || !branch_.sinkPad()) {
-        return false;
-    }
-    CapsPtr caps(gst_pad_get_current_caps(branch_.sinkPad()));
-    GstVideoInfo video;
-    if (!caps || !gst_video_info_from_caps(&video, caps.get())) {
-        return false;
-    }
-    info.videoWidth = GST_VIDEO_INFO_WIDTH(&video);
-    info.videoHeight = GST_VIDEO_INFO_HEIGHT(&video);
-    info.framesPerSecond = GST_VIDEO_INFO_FPS_N(&video) > 0 && GST_VIDEO_INFO_FPS_D(&video) > 0
-                               ? static_cast<float>(GST_VIDEO_INFO_FPS_N(&video)) /
-                                     static_cast<float>(GST_VIDEO_INFO_FPS_D(&video))
-                               : 25.0f;
-    return true;
+    return presenter_ && videoInfoFromPad(branch_.sinkPad(), info);
 }
 
 int32_t IVMR9Renderer3D::BindWindow(NerlaWindow window, const NerlaRect* rect) {

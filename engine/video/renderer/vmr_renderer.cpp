@@ -56,14 +56,7 @@ float VmrRenderer::GetStreamAlpha(int32_t stream) {
 }
 
 int32_t VmrRenderer::SetOverlay(const NerlaOverlayBitmap* overlay) {
-    if (!overlay) {
-        return 0;
-    }
-    if (overlay->show <= 0) {
-        chain_.mixer().hideOverlay();
-        return 1;
-    }
-    return chain_.mixer().showOverlay(*overlay) ? 1 : 0;
+    return chain_.mixer().setOverlay(overlay) ? 1 : 0;
 }
 
 // Whole percentages of the video size.
