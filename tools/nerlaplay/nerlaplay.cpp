@@ -41,7 +41,8 @@ int usage() {
                  "  --mode N         view mode 0..12\n"
                  "  --swap           swap the eyes\n"
                  "  --eye FACTOR     eye factor 0.5..1.5\n"
-                 "  --window         show the video in a window of --size (default 1280x720)\n"
+                 "  --window         show the video in a window of --size (default 1280x720;\n"
+                 "                   on a display, layout channels always get one)\n"
                  "  --size WxH       the size the picture is presented at\n"
                  "  --snapshot FILE  write the presented picture at --at SECONDS as PNG and quit\n"
                  "  --bench          null audio, no clock, every frame presented offscreen at\n"
@@ -343,7 +344,8 @@ int main(int argc, char** argv) {
     if (bench && (window || !snapshot.empty())) {
         return usage();
     }
-    if (width == 0) {
+    const bool sizeGiven = width != 0;
+    if (!sizeGiven) {
         width = window ? 1280 : 1920;
         height = window ? 720 : 1080;
     }
@@ -381,6 +383,15 @@ int main(int argc, char** argv) {
     Nerla_ChannelSetCallbackSync(channel, &onSync);
     VideoOutput video(channel, pipeline);
     std::unique_ptr<HostWindow> host;
+    // The stereoscopic renderer has no window of its own: on a display, the
+    // picture goes into one of ours.
+    if (!window && !bench && snapshot.empty() && video.presenterSink() && std::getenv("DISPLAY")) {
+        window = true;
+        if (!sizeGiven) {
+            width = 1280;
+            height = 720;
+        }
+    }
     if (window) {
         host = HostWindow::open(width, height);
         if (!host) {
