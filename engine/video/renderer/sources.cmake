@@ -1,6 +1,6 @@
 target_sources(nerla_video PRIVATE
   video/renderer/basic_video_renderer.cpp
-  video/renderer/color_controls.cpp
+  video/renderer/color_balance_controls.cpp
   video/renderer/evr_renderer.cpp
   video/renderer/exports_video.cpp
   video/renderer/extra_window_list.cpp

@@ -7,7 +7,7 @@ int32_t IVMR9Renderer::GetColorControlRange(NerlaColorRange& range) {
 }
 
 int32_t IVMR9Renderer::SetColorControl(int32_t control, float value) {
-    ColorControls& colors = chain().colors();
+    ColorBalanceControls& colors = chain().colors();
     if (!colors.available()) {
         return 0;
     }

@@ -10,7 +10,7 @@
 
 #include "frame/gst_ptr.h"
 #include "nerla.h"
-#include "video/renderer/color_controls.h"
+#include "video/renderer/color_balance_controls.h"
 #include "video/renderer/renderer_branch.h"
 #include "video/renderer/video_mixer.h"
 #include "video/renderer/window_sinks.h"
@@ -38,14 +38,14 @@ class WindowVideoChain {
     NerlaBitmap* grab() const;
 
     VideoMixer& mixer() { return mixer_; }
-    ColorControls& colors() { return colors_; }
+    ColorBalanceControls& colors() { return colors_; }
 
   private:
     GstElement* build(WindowSink sink, bool balance);
 
     RendererBranch branch_;
     VideoMixer mixer_;
-    ColorControls colors_;
+    ColorBalanceControls colors_;
     GstPtr<GstElement> sink_;
     GstPtr<GstPad> input_;
 };

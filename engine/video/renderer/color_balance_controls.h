@@ -13,7 +13,7 @@
 
 namespace nerla {
 
-class ColorControls {
+class ColorBalanceControls {
   public:
     void attach(GstElement* element);  // keeps a reference; null: none
     void reset() { element_.reset(); }

@@ -1,4 +1,4 @@
-#include "video/renderer/color_controls.h"
+#include "video/renderer/color_balance_controls.h"
 
 #include <cmath>
 #include <string_view>
@@ -23,11 +23,11 @@ const char* labelOf(int32_t control) {
 
 }  // namespace
 
-void ColorControls::attach(GstElement* element) {
+void ColorBalanceControls::attach(GstElement* element) {
     element_ = element && GST_IS_COLOR_BALANCE(element) ? refGst(element) : nullptr;
 }
 
-GstColorBalanceChannel* ColorControls::channel(int32_t control) const {
+GstColorBalanceChannel* ColorBalanceControls::channel(int32_t control) const {
     const char* wanted = labelOf(control);
     if (!element_ || !wanted) {
         return nullptr;
@@ -43,7 +43,7 @@ GstColorBalanceChannel* ColorControls::channel(int32_t control) const {
     return nullptr;
 }
 
-bool ColorControls::range(NerlaColorRange& range) const {
+bool ColorBalanceControls::range(NerlaColorRange& range) const {
     const GstColorBalanceChannel* found = channel(range.control);
     if (!found) {
         return false;
@@ -56,7 +56,7 @@ bool ColorControls::range(NerlaColorRange& range) const {
     return true;
 }
 
-bool ColorControls::set(int32_t control, float value) {
+bool ColorBalanceControls::set(int32_t control, float value) {
     GstColorBalanceChannel* found = channel(control);
     if (!found || !std::isfinite(value) || value < static_cast<float>(found->min_value) ||
         value > static_cast<float>(found->max_value)) {
@@ -67,7 +67,7 @@ bool ColorControls::set(int32_t control, float value) {
     return true;
 }
 
-bool ColorControls::value(int32_t control, float& value) const {
+bool ColorBalanceControls::value(int32_t control, float& value) const {
     GstColorBalanceChannel* found = channel(control);
     if (!found) {
         return false;
