@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "video/gl/gl_object.h"
 
@@ -28,6 +29,7 @@ struct PlaneData {
 class FramePlanes {
   public:
     static int planeCount(FrameFormat format);
+    static int textureCount(FrameFormat format);
 
     // Uploads one frame; needs a current context. Reallocates the textures
     // when the format or size changes. False (and nothing uploaded) for a
@@ -41,15 +43,18 @@ class FramePlanes {
     ColorMatrix colorMatrix() const { return matrix_; }
     int width() const { return width_; }
     int height() const { return height_; }
-    int planes() const { return planeCount(format_); }
-    GLuint texture(int plane) const { return textures_[plane].get(); }
+    // Textures to bind: Y and UV for I420 and NV12, one for RGB.
+    int textures() const { return textureCount(format_); }
+    GLuint texture(int index) const { return textures_[index].get(); }
 
   private:
     FrameFormat format_ = FrameFormat::I420;
     ColorMatrix matrix_ = ColorMatrix::Bt709;
     int width_ = 0;
     int height_ = 0;
-    std::array<GlTexture, 3> textures_;
+    std::array<GlTexture, 2> textures_;
+    // I420 chroma interleaved for its UV texture; kept between frames.
+    std::vector<uint8_t> chroma_;
 };
 
 }  // namespace nerla

@@ -13,11 +13,6 @@ namespace {
     "uniform mat4 colorMatrix;  // texel to video-range RGB, colour controls included\n\n" \
     "vec4 frame(vec2 c) {\n    return vec4((colorMatrix * vec4(fetch(c), 1.0)).rgb, 1.0);\n}\n\n"
 
-constexpr char kPlanar[] = HEAD
-    "uniform highp sampler2D plane1;\nuniform highp sampler2D plane2;\n\n"
-    "vec3 fetch(vec2 c) {\n"
-    "    return vec3(texture(plane0, c).r, texture(plane1, c).r, texture(plane2, c).r);\n"
-    "}\n\n" FRAME;
 constexpr char kSemiPlanar[] = HEAD
     "uniform highp sampler2D plane1;\n\n"
     "vec3 fetch(vec2 c) {\n    return vec3(texture(plane0, c).r, texture(plane1, "
@@ -100,7 +95,6 @@ Affine controlsOf(const ColorControls& controls) {
 SamplingKind samplingKind(FrameFormat format) {
     switch (format) {
         case FrameFormat::I420:
-            return SamplingKind::Planar;
         case FrameFormat::Nv12:
             return SamplingKind::SemiPlanar;
         case FrameFormat::Rgbx:
@@ -112,8 +106,6 @@ SamplingKind samplingKind(FrameFormat format) {
 
 std::string_view frameSamplingSource(SamplingKind kind) {
     switch (kind) {
-        case SamplingKind::Planar:
-            return kPlanar;
         case SamplingKind::SemiPlanar:
             return kSemiPlanar;
         case SamplingKind::Rgb:

@@ -21,9 +21,9 @@ struct ColorControls {
     float saturation = 1.0f;  // chroma gain
 };
 
-// How the planes are read: Y, U, V textures; Y and interleaved UV; one RGB texture.
-enum class SamplingKind { Planar, SemiPlanar, Rgb };
-inline constexpr int kSamplingKinds = 3;
+// How the textures are read: Y and interleaved UV (I420 frames are uploaded
+// that way too: one chroma fetch instead of two); one RGB texture.
+enum class SamplingKind { SemiPlanar, Rgb };
 
 SamplingKind samplingKind(FrameFormat format);
 

@@ -232,7 +232,7 @@ CPlaneScene::Status CPlaneScene::DrawFrame(const GlDevice* device, const FramePl
 
     const ViewProgram& view = gpu_.view;
     if (view.program) {
-        const int planes = frame->planes();
+        const int planes = frame->textures();
         for (int i = 0; i < planes; ++i) {
             glActiveTexture(GL_TEXTURE0 + i);
             glBindTexture(GL_TEXTURE_2D, frame->texture(i));

@@ -83,7 +83,7 @@ class CPlaneScene {
         GlProgram program;
         FrameSamplingUniforms sampling;
         GLint stripes = -1;
-        SamplingKind kind = SamplingKind::Planar;
+        SamplingKind kind = SamplingKind::SemiPlanar;
     };
     // Objects in the device's share group.
     struct GpuObjects {
@@ -111,7 +111,7 @@ class CPlaneScene {
     std::array<Vertex, 4> quad_;
     ColorControls colorControls_;
     // The planes of the frames drawn last (or announced by Setup).
-    SamplingKind kind_ = SamplingKind::Planar;
+    SamplingKind kind_ = SamplingKind::SemiPlanar;
     // The current view does not compile: frames stay black without new
     // attempts until the next view value.
     bool viewFailed_ = false;

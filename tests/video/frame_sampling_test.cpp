@@ -113,16 +113,20 @@ TEST_F(FrameSamplingTest, YuvPlanesBecomeRgbOnTheGpu) {
     for (FrameFormat format : {FrameFormat::I420, FrameFormat::Nv12}) {
         for (ColorMatrix matrix : {ColorMatrix::Bt601, ColorMatrix::Bt709}) {
             for (const Ycc& c : colours) {
-                // Odd sizes and padded rows on the way.
-                const YuvFrame source(15, 9, c, 5);
-                FramePlanes frame;
-                frame.setColorMatrix(matrix);
-                ASSERT_TRUE(source.upload(frame, format));
-                const std::string what =
-                    std::string(format == FrameFormat::I420 ? "I420" : "NV12") +
-                    (matrix == ColorMatrix::Bt601 ? " 601 " : " 709 ") + std::to_string(c.y) + "," +
-                    std::to_string(c.cb) + "," + std::to_string(c.cr);
-                expectColour(frame, rgbOf(c, matrix), what.c_str());
+                // Odd sizes and padded rows on the way; 45 columns take the
+                // vector path of the chroma interleave as well as its tail.
+                for (const int width : {15, 45}) {
+                    const YuvFrame source(width, 9, c, 5);
+                    FramePlanes frame;
+                    frame.setColorMatrix(matrix);
+                    ASSERT_TRUE(source.upload(frame, format));
+                    const std::string what =
+                        std::string(format == FrameFormat::I420 ? "I420" : "NV12") +
+                        (matrix == ColorMatrix::Bt601 ? " 601 " : " 709 ") + std::to_string(c.y) +
+                        "," + std::to_string(c.cb) + "," + std::to_string(c.cr) + " width " +
+                        std::to_string(width);
+                    expectColour(frame, rgbOf(c, matrix), what.c_str());
+                }
             }
         }
     }
