@@ -16,6 +16,15 @@ struct GstObjectUnref {
 struct GstCapsUnref {
     void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
 };
+struct GstBufferUnref {
+    void operator()(GstBuffer* buffer) const { gst_buffer_unref(buffer); }
+};
+struct GstSampleUnref {
+    void operator()(GstSample* sample) const { gst_sample_unref(sample); }
+};
+struct GstEventUnref {
+    void operator()(GstEvent* event) const { gst_event_unref(event); }
+};
 struct GstMessageUnref {
     void operator()(GstMessage* message) const { gst_message_unref(message); }
 };
@@ -43,6 +52,9 @@ using GstPtr = std::unique_ptr<T, GstObjectUnref>;
 template <typename T>
 using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
 using CapsPtr = std::unique_ptr<GstCaps, GstCapsUnref>;
+using BufferPtr = std::unique_ptr<GstBuffer, GstBufferUnref>;
+using SamplePtr = std::unique_ptr<GstSample, GstSampleUnref>;
+using EventPtr = std::unique_ptr<GstEvent, GstEventUnref>;
 using MessagePtr = std::unique_ptr<GstMessage, GstMessageUnref>;
 using ErrorPtr = std::unique_ptr<GError, GErrorFree>;
 using GCharPtr = std::unique_ptr<gchar, GFree>;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "frame/log.h"
 #include "video/program_builder.h"
@@ -22,13 +21,12 @@ void main() {
 }
 )";
 
-// The bitmap's bytes are B, G, R, unused; the key is compared on them.
+// The picture's bytes are B, G, R, alpha (0 where the colour key was).
 constexpr std::string_view kFragment = R"(#version 300 es
 precision mediump float;
 uniform sampler2D bitmap;
 uniform bool solid;
 uniform float colourAlpha;
-uniform vec3 key;
 uniform float opacity;
 in vec2 uv;
 out vec4 colour;
@@ -37,55 +35,37 @@ void main() {
         colour = vec4(0.0, 0.0, 0.0, colourAlpha);
         return;
     }
-    vec3 rgb = texture(bitmap, uv).bgr;
-    if (all(lessThan(abs(rgb - key), vec3(0.5 / 255.0)))) {
-        discard;
-    }
-    colour = vec4(rgb, opacity);
+    vec4 texel = texture(bitmap, uv);
+    colour = vec4(texel.bgr, texel.a * opacity);
 }
 )";
 
 }  // namespace
 
 bool OverlayLayer::set(const NerlaOverlayBitmap& description) {
-    std::lock_guard lock(lock_);
     if (description.show <= 0) {
+        std::lock_guard lock(lock_);
         bitmap_.show = false;
         return true;
     }
-    const NerlaBitmap* source = description.bitmap;
-    if (!source || !source->pixels || source->width <= 0 || source->height <= 0 ||
-        source->stride < source->width * 4) {
+    if (!(description.destRight > description.destLeft) ||
+        !(description.destBottom > description.destTop)) {
         return false;
     }
-    const int left = std::clamp(description.sourceLeft, 0, source->width);
-    const int top = std::clamp(description.sourceTop, 0, source->height);
-    const int right = std::clamp(description.sourceRight, 0, source->width);
-    const int bottom = std::clamp(description.sourceBottom, 0, source->height);
-    if (right <= left || bottom <= top || !(description.destRight > description.destLeft) ||
-        !(description.destBottom > description.destTop)) {
+    // The source rectangle with the colour key already transparent.
+    OverlayPicture picture = makeOverlayPicture(description);
+    if (!picture.pixels) {
         return false;
     }
     Bitmap next;
     next.show = true;
-    next.width = source->width;
-    next.height = source->height;
-    next.bgra.resize(static_cast<size_t>(source->width) * source->height * 4);
-    for (int row = 0; row < source->height; ++row) {
-        std::memcpy(next.bgra.data() + static_cast<size_t>(row) * source->width * 4,
-                    source->pixels + static_cast<size_t>(row) * source->stride,
-                    static_cast<size_t>(source->width) * 4);
-    }
-    next.source[0] = static_cast<float>(left) / source->width;
-    next.source[1] = static_cast<float>(top) / source->height;
-    next.source[2] = static_cast<float>(right) / source->width;
-    next.source[3] = static_cast<float>(bottom) / source->height;
+    next.picture = std::move(picture);
     next.dest[0] = description.destLeft;
     next.dest[1] = description.destTop;
     next.dest[2] = description.destRight;
     next.dest[3] = description.destBottom;
     next.opacity = std::clamp(description.opacity, 0.0f, 1.0f);
-    next.colorKey = description.colorKey;
+    std::lock_guard lock(lock_);
     bitmap_ = std::move(next);
     uploadPending_ = true;
     return true;
@@ -115,7 +95,6 @@ bool OverlayLayer::createGpu() {
     glUniform1i(glGetUniformLocation(program_.get(), "bitmap"), 0);
     solidLocation_ = glGetUniformLocation(program_.get(), "solid");
     colourAlphaLocation_ = glGetUniformLocation(program_.get(), "colourAlpha");
-    keyLocation_ = glGetUniformLocation(program_.get(), "key");
     opacityLocation_ = glGetUniformLocation(program_.get(), "opacity");
     glUseProgram(0);
     vertices_ = GlBuffer::create();
@@ -133,7 +112,13 @@ void OverlayLayer::draw() {
         std::lock_guard lock(lock_);
         alpha = alpha_;
         if (uploadPending_) {
-            drawn_ = bitmap_;
+            drawn_.show = bitmap_.show;
+            std::copy(std::begin(bitmap_.dest), std::end(bitmap_.dest), drawn_.dest);
+            drawn_.opacity = bitmap_.opacity;
+            drawn_.picture.width = bitmap_.picture.width;
+            drawn_.picture.height = bitmap_.picture.height;
+            drawn_.picture.pixels.reset(
+                bitmap_.picture.pixels ? gst_buffer_ref(bitmap_.picture.pixels.get()) : nullptr);
             upload = true;
             uploadPending_ = false;
         } else {
@@ -143,20 +128,25 @@ void OverlayLayer::draw() {
     if ((!drawn_.show && alpha >= 1.0f) || !createGpu()) {
         return;
     }
-    if (upload) {
+    if (upload && drawn_.picture.pixels) {
+        GstMapInfo map;
+        if (!gst_buffer_map(drawn_.picture.pixels.get(), &map, GST_MAP_READ)) {
+            return;
+        }
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, texture_.get());
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, drawn_.width, drawn_.height, 0, GL_RGBA,
-                     GL_UNSIGNED_BYTE, drawn_.bgra.data());
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, drawn_.picture.width, drawn_.picture.height, 0,
+                     GL_RGBA, GL_UNSIGNED_BYTE, map.data);
+        gst_buffer_unmap(drawn_.picture.pixels.get(), &map);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         glBindTexture(GL_TEXTURE_2D, 0);
         // The CPU copy is not needed once uploaded.
-        drawn_.bgra = {};
+        drawn_.picture.pixels.reset();
     }
     glUseProgram(program_.get());
     glEnable(GL_BLEND);
@@ -169,12 +159,9 @@ void OverlayLayer::draw() {
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, texture_.get());
         glBindSampler(0, 0);
-        const uint32_t key = drawn_.colorKey;
-        glUniform3f(keyLocation_, static_cast<float>(key & 0xFF) / 255.0f,
-                    static_cast<float>((key >> 8) & 0xFF) / 255.0f,
-                    static_cast<float>((key >> 16) & 0xFF) / 255.0f);
         glUniform1f(opacityLocation_, drawn_.opacity);
-        drawQuad(drawn_.dest, drawn_.source, false, 0.0f);
+        static constexpr float kWholePicture[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+        drawQuad(drawn_.dest, kWholePicture, false, 0.0f);
         glBindTexture(GL_TEXTURE_2D, 0);
     }
     glDisable(GL_BLEND);

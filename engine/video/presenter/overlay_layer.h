@@ -5,10 +5,10 @@
 
 #include <cstdint>
 #include <mutex>
-#include <vector>
 
 #include "nerla.h"
 #include "video/gl/gl_object.h"
+#include "video/renderer/overlay_picture.h"
 
 namespace nerla {
 
@@ -31,13 +31,9 @@ class OverlayLayer {
   private:
     struct Bitmap {
         bool show = false;
-        int width = 0;
-        int height = 0;
-        std::vector<uint8_t> bgra;  // top row first, tightly packed
-        float source[4] = {};       // texture rectangle left, top, right, bottom
-        float dest[4] = {};         // fractions left, top, right, bottom
+        OverlayPicture picture;  // the source rectangle, colour key transparent
+        float dest[4] = {};      // fractions left, top, right, bottom
         float opacity = 1.0f;
-        uint32_t colorKey = 0;
     };
     bool createGpu();
     void drawQuad(const float dest[4], const float source[4], bool solid, float solidAlpha);
@@ -53,7 +49,6 @@ class OverlayLayer {
     GlTexture texture_;
     GLint solidLocation_ = -1;
     GLint colourAlphaLocation_ = -1;
-    GLint keyLocation_ = -1;
     GLint opacityLocation_ = -1;
     Bitmap drawn_;
 };

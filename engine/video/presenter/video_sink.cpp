@@ -6,6 +6,7 @@
 
 #include <mutex>
 
+#include "frame/gst_ptr.h"
 #include "frame/log.h"
 #include "graph/graph_events.h"
 #include "video/presenter/allocator.h"
@@ -46,7 +47,7 @@ static nerla::CAllocator* presenterOf(gpointer object) {
 }
 
 static void nerla_video_sink_set_property(GObject* object, guint id, const GValue* value,
-                                          GParamSpec* spec) {
+                                          GParamSpec* pspec) {
     nerla::CAllocator* presenter = presenterOf(object);
     switch (id) {
         case PROP_VIEW_VALUE:
@@ -55,13 +56,13 @@ static void nerla_video_sink_set_property(GObject* object, guint id, const GValu
             }
             break;
         default:
-            G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+            G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
             break;
     }
 }
 
 static void nerla_video_sink_get_property(GObject* object, guint id, GValue* value,
-                                          GParamSpec* spec) {
+                                          GParamSpec* pspec) {
     nerla::CAllocator* presenter = presenterOf(object);
     switch (id) {
         case PROP_VIEW_VALUE:
@@ -71,7 +72,7 @@ static void nerla_video_sink_get_property(GObject* object, guint id, GValue* val
             g_value_set_uint64(value, presenter ? presenter->framesPresented() : 0);
             break;
         default:
-            G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+            G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
             break;
     }
 }
@@ -104,28 +105,19 @@ static gboolean nerla_video_sink_propose_allocation(GstBaseSink*, GstQuery* quer
     return TRUE;
 }
 
-static gboolean grabPresented(NerlaVideoSink* sink, GstSample** result) {
-    *result = nullptr;
+// The presented picture drawn again offscreen at the target's size, or null.
+static GstSample* nerla_video_sink_grab(NerlaVideoSink* sink) {
     nerla::CAllocator* presenter = presenterOf(sink);
     std::optional<nerla::CAllocator::Picture> picture =
         presenter ? presenter->GrabPresented() : std::nullopt;
     if (!picture) {
-        return TRUE;
+        return nullptr;
     }
-    GstBuffer* buffer = gst_buffer_new_memdup(picture->rgba.data(), picture->rgba.size());
-    GstCaps* caps = gst_caps_new_simple(
+    nerla::BufferPtr buffer(gst_buffer_new_memdup(picture->rgba.data(), picture->rgba.size()));
+    nerla::CapsPtr caps(gst_caps_new_simple(
         "video/x-raw", "format", G_TYPE_STRING, "RGBA", "width", G_TYPE_INT, picture->width,
-        "height", G_TYPE_INT, picture->height, "framerate", GST_TYPE_FRACTION, 0, 1, nullptr);
-    *result = gst_sample_new(buffer, caps, nullptr, nullptr);
-    gst_buffer_unref(buffer);
-    gst_caps_unref(caps);
-    return TRUE;
-}
-
-static GstSample* nerla_video_sink_grab(NerlaVideoSink* sink) {
-    GstSample* sample = nullptr;
-    grabPresented(sink, &sample);
-    return sample;
+        "height", G_TYPE_INT, picture->height, "framerate", GST_TYPE_FRACTION, 0, 1, nullptr));
+    return gst_sample_new(buffer.get(), caps.get(), nullptr, nullptr);
 }
 
 static void nerla_video_sink_finalize(GObject* object) {

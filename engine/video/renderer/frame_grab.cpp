@@ -16,11 +16,6 @@ namespace {
 
 constexpr GstClockTime kConvertTimeout = 5 * GST_SECOND;
 
-struct SampleUnref {
-    void operator()(GstSample* sample) const { gst_sample_unref(sample); }
-};
-using SamplePtr = std::unique_ptr<GstSample, SampleUnref>;
-
 // The sink element that keeps the last sample: `element` itself or the
 // first base sink inside it.
 GstPtr<GstElement> baseSinkOf(GstElement* element) {

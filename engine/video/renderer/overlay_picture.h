@@ -7,14 +7,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "frame/gst_ptr.h"
 #include "nerla.h"
 
 namespace nerla {
-
-struct GstBufferUnref {
-    void operator()(GstBuffer* buffer) const { gst_buffer_unref(buffer); }
-};
-using BufferPtr = std::unique_ptr<GstBuffer, GstBufferUnref>;
 
 struct OverlayPicture {
     BufferPtr pixels;  // width * 4 bytes a row, top row first
