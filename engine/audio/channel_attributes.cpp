@@ -19,13 +19,16 @@ int32_t truncated(float value) {
     return static_cast<int32_t>(v < kLow ? kLow : (v > kHigh ? kHigh : v));
 }
 
-int32_t setVolume(IDirectShow& channel, int32_t volume) {
+// f(renderer) on the channel's audio renderer; `none` with NERLA_ERROR_NOAUDIO
+// without one.
+template <typename T, typename F>
+T withAudio(IDirectShow& channel, T none, F&& f) {
     return channel.withAudioRenderer([&](IAudioRenderer2* renderer) {
         if (!renderer) {
             setError(NERLA_ERROR_NOAUDIO);
-            return 0;
+            return none;
         }
-        return renderer->SetVolume(volume) ? 1 : 0;
+        return static_cast<T>(f(*renderer));
     });
 }
 
@@ -34,13 +37,8 @@ int32_t setPan(IDirectShow& channel, int32_t pan) {
     const auto clamped = static_cast<int32_t>(
         std::clamp<int64_t>(int64_t{pan} * 100, std::numeric_limits<int32_t>::min(),
                             std::numeric_limits<int32_t>::max()));
-    return channel.withAudioRenderer([&](IAudioRenderer2* renderer) {
-        if (!renderer) {
-            setError(NERLA_ERROR_NOAUDIO);
-            return 0;
-        }
-        return renderer->SetPan(clamped) ? 1 : 0;
-    });
+    return withAudio(channel, 0,
+                     [&](IAudioRenderer2& renderer) { return renderer.SetPan(clamped) ? 1 : 0; });
 }
 
 }  // namespace
@@ -53,7 +51,9 @@ int32_t setChannelAttribute(IDirectShow& channel, int32_t attribute, float value
     }
     switch (attribute) {
         case NERLA_ATTRIB_VOLUME:
-            return setVolume(channel, truncated(value));
+            return withAudio(channel, 0, [&](IAudioRenderer2& renderer) {
+                return renderer.SetVolume(truncated(value)) ? 1 : 0;
+            });
         case NERLA_ATTRIB_BALANCE:
             return setPan(channel, truncated(value));
         case NERLA_ATTRIB_RATE:
@@ -78,14 +78,10 @@ float getChannelAttribute(IDirectShow& channel, int32_t attribute) {
     switch (attribute) {
         case NERLA_ATTRIB_VOLUME:
         case NERLA_ATTRIB_BALANCE:
-            return channel.withAudioRenderer([&](IAudioRenderer2* renderer) {
-                if (!renderer) {
-                    setError(NERLA_ERROR_NOAUDIO);
-                    return 0.0f;
-                }
+            return withAudio(channel, 0.0f, [&](IAudioRenderer2& renderer) {
                 return attribute == NERLA_ATTRIB_VOLUME
-                           ? static_cast<float>(renderer->GetVolume())
-                           : static_cast<float>(renderer->GetPan() / 100);
+                           ? static_cast<float>(renderer.GetVolume())
+                           : static_cast<float>(renderer.GetPan() / 100);
             });
         case NERLA_ATTRIB_RATE:
             return static_cast<float>(channel.GetRate());
